@@ -1,0 +1,47 @@
+#include "stringlist.h"
+
+#include <algorithm>
+
+#include "strings.h"
+
+int TStringList::AddObject(const std::string& S, void* Object) {
+  FItems.push_back({S, Object});
+  return Count() - 1;
+}
+
+int TStringList::IndexOf(const std::string& S) const {
+  for (int I = 0; I < Count(); ++I) {
+    if (AnsiSameText(FItems[I].Text, S)) { return I; }
+  }
+  return -1;
+}
+
+void TStringList::Sort() {
+  std::sort(FItems.begin(), FItems.end(),
+            [](const Item& A, const Item& B) { return AnsiCompareText(A.Text, B.Text) < 0; });
+}
+
+bool TStringList::Find(const std::string& S, int& Index) const {
+  int Low = 0, High = Count() - 1;
+  while (Low <= High) {
+    const int Mid = (Low + High) / 2;
+    const int C = AnsiCompareText(FItems[Mid].Text, S);
+    if (C == 0) {
+      Index = Mid;
+      return true;
+    }
+    if (C < 0) {
+      Low = Mid + 1;
+    } else {
+      High = Mid - 1;
+    }
+  }
+  Index = Low;
+  return false;
+}
+
+std::string TStringList::Text() const {
+  std::string R;
+  for (const Item& I : FItems) { R += I.Text + "\r\n"; }
+  return R;
+}

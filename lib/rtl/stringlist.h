@@ -1,0 +1,31 @@
+// A list of strings, each with an optional object pointer that the list does not own.
+#pragma once
+#include <string>
+#include <vector>
+
+class TStringList {
+public:
+  int Count() const { return static_cast<int>(FItems.size()); }
+  const std::string& operator[](int Index) const { return FItems[Index].Text; }
+  const std::string& Strings(int Index) const { return FItems[Index].Text; }
+  void* Objects(int Index) const { return FItems[Index].Object; }
+
+  int Add(const std::string& S) { return AddObject(S, nullptr); }
+  int AddObject(const std::string& S, void* Object);
+  void Clear() { FItems.clear(); }
+  // First index of S ignoring case (the locale's rules), or -1.
+  int IndexOf(const std::string& S) const;
+  // Ascending by the locale's case-insensitive comparison.
+  void Sort();
+  // Bisection over a sorted list, ignoring case; true and Index when found.
+  bool Find(const std::string& S, int& Index) const;
+  // The items joined, each followed by CR LF.
+  std::string Text() const;
+
+private:
+  struct Item {
+    std::string Text;
+    void* Object;
+  };
+  std::vector<Item> FItems;
+};

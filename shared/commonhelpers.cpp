@@ -1,0 +1,69 @@
+#include "shared/commonhelpers.h"
+
+#include "rtl/files.h"
+#include "rtl/format.h"
+
+std::string AppDir;
+
+std::string GetAppDir() {
+  char Path[MAX_PATH + 1];
+  DWORD Len = GetModuleFileNameA(nullptr, Path, sizeof Path);
+  return ExtractFileDir(std::string(Path, Len));
+}
+
+void InitProgramPaths() {
+  AppDir = GetAppDir();
+  SetEnvironmentVariableA("TEMP", AppDir.c_str());
+  SetEnvironmentVariableA("TMP", AppDir.c_str());
+}
+
+std::string GetField(const std::string& S, char Sep, int32_t Index) {
+  std::string Result;
+  int32_t Counter = 0;
+  for (char C : S) {
+    if (C == Sep) {
+      ++Counter;
+    } else if (Counter == Index) {
+      if (Result.size() < 255) { Result += C; }
+    } else if (Counter > Index) {
+      break;
+    }
+  }
+  return Result;
+}
+
+uint64_t GetFileSize64(const std::string& FileName) {
+  WIN32_FIND_DATAA Data;
+  HANDLE Search = FindFirstFileA(FileName.c_str(), &Data);
+  if (Search == INVALID_HANDLE_VALUE) { return 0; }
+  FindClose(Search);
+  if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) { return 0; }
+  return (static_cast<uint64_t>(Data.nFileSizeHigh) << 32) | Data.nFileSizeLow;
+}
+
+TDateTime FileTimeToDateTime(const FILETIME& Time) {
+  SYSTEMTIME S;
+  FileTimeToSystemTime(&Time, &S);
+  return SystemTimeToDateTime(S);
+}
+
+std::string UtcOffsetText(int32_t Bias) {
+  const int32_t Magnitude = Bias < 0 ? -Bias : Bias;
+  return Format("(UTC %s%2.2d:%2.2d)", Bias > 0 ? "-" : "+", Magnitude / 60, Magnitude % 60);
+}
+
+std::string SystemTimeToStr(const SYSTEMTIME& T) {
+  return Format("%2.2u.%2.2u.%4.4u %2.2u:%2.2u:%2.2u", T.wDay, T.wMonth, T.wYear, T.wHour, T.wMinute, T.wSecond);
+}
+
+void SplitDomainUser(const std::string& Account, std::string& Domain, std::string& User) {
+  Domain.clear();
+  User.clear();
+  size_t Slash = Account.find('\\');
+  if (Slash == std::string::npos) {
+    User = Account;
+  } else {
+    Domain = Account.substr(0, Slash);
+    User = Account.substr(Slash + 1);
+  }
+}

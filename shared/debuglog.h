@@ -1,0 +1,31 @@
+// The one log of a process: a dated line per call in the log file and, while a
+// service is attached, the text in the event log.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "rtl/formatsettings.h"
+
+// What the log writer needs of a service: its event-log write.
+class TLogEventSink {
+public:
+  virtual ~TLogEventSink() = default;
+  // EventType: EVENTLOG_INFORMATION_TYPE or EVENTLOG_ERROR_TYPE.
+  virtual void LogMessage(const std::string& Message, uint16_t EventType, uint16_t Category, uint32_t ID) = 0;
+};
+
+// The log file, "debug.txt" (the current directory) until a service sets its own.
+const std::string& LogFileName();
+// The log's own date and time formats, the same under every locale.
+const TFormatSettings& LogFormat();
+
+// Fixes the log's formats; part of the program's start-up.
+void InitLogWriter();
+
+// Level 0 information, 3 error (levels 0 to 2 are information entries in the event log).
+void DebugLog(int32_t Level, const std::string& Text);
+void SetLogTarget(TLogEventSink* Service, const std::string& FileName);
+void ClearLogTarget();
+// Deletes the log file when it is larger than 0x20000 bytes.
+void TrimLogFile();
+void AppendLogLine(const std::string& Line);
