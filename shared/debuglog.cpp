@@ -21,8 +21,10 @@ TCriticalSection& AppendLock() {
   return Lock;
 }
 
-TFormatSettings MakeLogFormat() {
-  TFormatSettings F = GetLocaleFormatSettings();
+}  // namespace
+
+TFormatSettings MakeLogFormat(const TFormatSettings& Locale) {
+  TFormatSettings F = Locale;
   F.DecimalSeparator = '.';
   F.DateSeparator = '/';
   F.TimeSeparator = ':';
@@ -32,12 +34,10 @@ TFormatSettings MakeLogFormat() {
   return F;
 }
 
-}  // namespace
-
 const std::string& LogFileName() { return FLogFileName; }
 
 const TFormatSettings& LogFormat() {
-  static const TFormatSettings Format = MakeLogFormat();
+  static const TFormatSettings Format = MakeLogFormat(GetLocaleFormatSettings());
   return Format;
 }
 

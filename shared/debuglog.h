@@ -18,6 +18,8 @@ public:
 const std::string& LogFileName();
 // The log's own date and time formats, the same under every locale.
 const TFormatSettings& LogFormat();
+// Locale's settings with the log's separators and patterns fixed over them.
+TFormatSettings MakeLogFormat(const TFormatSettings& Locale);
 
 // Fixes the log's formats; part of the program's start-up.
 void InitLogWriter();

@@ -60,9 +60,9 @@ TDateParts DecodeDateTime(TDateTime Value) {
   P.Sec = static_cast<int>(Ms / 1000 % 60);
   P.MSec = static_cast<int>(Ms % 1000);
 
-  int64_t D = Days + DateDelta;  // days since 0001-01-01
-  if (D < 0) { D = 0; }
-  P.DayOfWeek = static_cast<int>((D + 1) % 7) + 1;
+  const int64_t Serial = Days + DateDelta;  // 1 is 0001-01-01
+  P.DayOfWeek = static_cast<int>(Serial % 7) + 1;
+  int64_t D = Serial > 0 ? Serial - 1 : 0;  // whole days since 0001-01-01
   int Year = 1;
   int64_t Y400 = D / 146097;
   D %= 146097;

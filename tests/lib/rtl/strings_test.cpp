@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "rtl/exceptions.h"
+#include "rtl/stringlist.h"
+#include "rtl/strings.h"
+
+TEST(Strings, TrimDropsEveryCharacterUpToCode32) {
+  EXPECT_EQ(Trim(" \t\r\n\x01 abc d \x1f"), "abc d");
+  EXPECT_EQ(Trim("   "), "");
+  EXPECT_EQ(TrimLeft("  a "), "a ");
+  EXPECT_EQ(TrimRight("  a "), "  a");
+}
+
+TEST(Strings, CaseFollowsTheAnsiCodePage) {
+  EXPECT_EQ(AnsiUpperCase("data.cor \xE9"), "DATA.COR \xC9");  // é -> É in Windows-1252
+  EXPECT_EQ(AnsiLowerCase("DATA.COR \xC9"), "data.cor \xE9");
+  EXPECT_TRUE(AnsiSameText("Comptage", "COMPTAGE"));
+  EXPECT_TRUE(AnsiSameText("\xE9t\xE9", "\xC9T\xC9"));
+  EXPECT_LT(AnsiCompareText("a.scb", "B.scb"), 0);
+  EXPECT_GT(AnsiCompareText("b", "A"), 0);
+}
+
+TEST(Strings, IntegersInDecimalAndHexadecimal) {
+  int32_t V = 0;
+  EXPECT_TRUE(TryStrToInt("60", V) && V == 60);
+  EXPECT_TRUE(TryStrToInt("-5", V) && V == -5);
+  EXPECT_TRUE(TryStrToInt("+7", V) && V == 7);
+  EXPECT_TRUE(TryStrToInt("$3C", V) && V == 60);
+  EXPECT_TRUE(TryStrToInt("0x1F55", V) && V == 8021);
+  EXPECT_TRUE(TryStrToInt("0X3c", V) && V == 60);
+  EXPECT_TRUE(TryStrToInt("  12", V) && V == 12);
+  EXPECT_TRUE(TryStrToInt("$FFFFFFFF", V) && V == -1);
+  EXPECT_TRUE(TryStrToInt("-2147483648", V) && V == INT32_MIN);
+  EXPECT_TRUE(TryStrToInt("2147483647", V) && V == INT32_MAX);
+}
+
+TEST(Strings, WhatIsNotAnIntegerGivesTheDefault) {
+  for (const char* Bad : {"", " ", "abc", "yes", "12a", "12 ", "1.5", "$", "0x", "$G", "2147483648", "-2147483649",
+                          "$100000000", "--1"}) {
+    EXPECT_EQ(StrToIntDef(Bad, 99), 99) << Bad;
+  }
+  EXPECT_THROW(StrToInt("abc"), EConvertError);
+  try {
+    StrToInt("abc");
+  } catch (const EConvertError& E) {
+    EXPECT_EQ(E.Message(), "'abc' is not a valid integer value");
+  }
+}
+
+TEST(Strings, ReplaceAllDoesNotRescanWhatItInserted) {
+  EXPECT_EQ(ReplaceAll("a\r\nb\r\n", "\r\n", " "), "a b ");
+  EXPECT_EQ(ReplaceAll("aaaa", "aa", "a"), "aa");
+  EXPECT_EQ(ReplaceAll("x", "", "y"), "x");
+}
+
+TEST(StringList, SortsAndFindsIgnoringCase) {
+  TStringList L;
+  for (const char* S : {"b.scb", "A.scb", "c.SCB", "B2.scb"}) { L.Add(S); }
+  L.Sort();
+  EXPECT_EQ(L[0], "A.scb");
+  EXPECT_EQ(L[1], "b.scb");
+  EXPECT_EQ(L[2], "B2.scb");
+  EXPECT_EQ(L[3], "c.SCB");
+  int Index = -1;
+  EXPECT_TRUE(L.Find("C.scb", Index));
+  EXPECT_EQ(Index, 3);
+  EXPECT_FALSE(L.Find("a0.scb", Index));
+  EXPECT_EQ(L.IndexOf("B.SCB"), 1);
+  EXPECT_EQ(L.IndexOf("none"), -1);
+}
+
+TEST(StringList, KeepsTheObjectOfEachItem) {
+  TStringList L;
+  int A = 1, B = 2;
+  L.AddObject("second", &B);
+  L.AddObject("first", &A);
+  L.Sort();
+  EXPECT_EQ(L.Objects(0), &A);
+  EXPECT_EQ(L.Text(), "first\r\nsecond\r\n");
+}

@@ -1,0 +1,53 @@
+#include "support/scratchdir.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+std::string TempRoot() {
+  char Buffer[MAX_PATH];
+  DWORD Len = GetTempPathA(sizeof Buffer, Buffer);
+  return std::string(Buffer, Len);
+}
+}  // namespace
+
+TScratchDir::TScratchDir(const std::string& Name)
+    : FPath(TempRoot() + "norvask_" + Name + "_" + std::to_string(GetCurrentProcessId())) {
+  RemoveTree(FPath);
+  CreateDirectoryA(FPath.c_str(), nullptr);
+}
+
+TScratchDir::~TScratchDir() { RemoveTree(FPath); }
+
+void RemoveTree(const std::string& Path) {
+  WIN32_FIND_DATAA Data;
+  HANDLE Search = FindFirstFileA((Path + "\\*").c_str(), &Data);
+  if (Search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string Name = Data.cFileName;
+      if (Name == "." || Name == "..") { continue; }
+      const std::string Full = Path + "\\" + Name;
+      if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(Full);
+      } else {
+        SetFileAttributesA(Full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(Full.c_str());
+      }
+    } while (FindNextFileA(Search, &Data));
+    FindClose(Search);
+  }
+  RemoveDirectoryA(Path.c_str());
+}
+
+void WriteTextFile(const std::string& FileName, const std::string& Text) {
+  std::ofstream(FileName, std::ios::binary | std::ios::trunc) << Text;
+}
+
+std::string ReadTextFile(const std::string& FileName) {
+  std::ifstream In(FileName, std::ios::binary);
+  std::ostringstream S;
+  S << In.rdbuf();
+  return S.str();
+}
