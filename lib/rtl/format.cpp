@@ -33,13 +33,13 @@ double FormatArg::AsFloat() const {
 
 namespace {
 
-struct Spec {
+struct TFieldFormat {
   bool LeftAlign = false;
   int Width = -1;
   int Precision = -1;
 };
 
-std::string Pad(std::string Text, const Spec& S) {
+std::string Pad(std::string Text, const TFieldFormat& S) {
   if (S.Width > 0 && static_cast<int>(Text.size()) < S.Width) {
     std::string Fill(S.Width - Text.size(), ' ');
     Text = S.LeftAlign ? Text + Fill : Fill + Text;
@@ -114,7 +114,7 @@ std::string FormatArgs(const std::string& Pattern, const std::vector<FormatArg>&
       Out += '%';
       continue;
     }
-    Spec S;
+    TFieldFormat S;
     if (Pattern[I] == '-') {
       S.LeftAlign = true;
       ++I;

@@ -1,0 +1,294 @@
+#include "ftp/ftpclient.h"
+
+#include <algorithm>
+
+#include "ftp/ftperror.h"
+#include "ftp/httptunnel.h"
+#include "rtl/exceptions.h"
+
+namespace {
+
+// Big enough that a fast link is not held back by file reads.
+constexpr DWORD UploadBufferSize = 1024 * 1024;
+// How long an aborted transfer waits for the server's answers before giving up
+// the session.
+constexpr DWORD AbortReplyTimeoutMs = 10000;
+
+uint16_t CheckedPort(int Port) {
+  if (Port <= 0 || Port > 65535) {
+    throw EFtpError("Invalid port: " + std::to_string(Port));
+  }
+  return static_cast<uint16_t>(Port);
+}
+
+[[noreturn]] void RaiseReply(const TFtpReply& Reply) { throw EFtpError(Reply.Text(), Reply.Code); }
+
+class TLocalFile {
+public:
+  explicit TLocalFile(const std::string& Name)
+      : FHandle(CreateFileA(Name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {
+    if (FHandle == INVALID_HANDLE_VALUE) {
+      RaiseLastOSError();
+    }
+  }
+  ~TLocalFile() { CloseHandle(FHandle); }
+  TLocalFile(const TLocalFile&) = delete;
+  TLocalFile& operator=(const TLocalFile&) = delete;
+  HANDLE Handle() const { return FHandle; }
+
+private:
+  HANDLE FHandle;
+};
+
+}  // namespace
+
+TFtpClient::TFtpClient() {
+  WSADATA Data;
+  WSAStartup(MAKEWORD(2, 2), &Data);
+}
+
+TFtpClient::~TFtpClient() {
+  Disconnect();
+  WSACleanup();
+}
+
+bool TFtpClient::Connected() {
+  if (FControl.IsOpen() && FControl.PeerClosed()) {
+    Disconnect();
+  }
+  return FControl.IsOpen();
+}
+
+void TFtpClient::RequireConnected() const {
+  if (!FControl.IsOpen()) {
+    throw EFtpError("Not connected.");
+  }
+}
+
+void TFtpClient::Disconnect() {
+  FControl.Close();
+  FReplies.Reset();
+}
+
+TFtpReply TFtpClient::ReadReply(DWORD TimeoutMs) {
+  try {
+    return FReplies.Read(TimeoutMs);
+  } catch (...) {
+    // After a lost or silent connection the session's state is unknown.
+    Disconnect();
+    throw;
+  }
+}
+
+TFtpReply TFtpClient::Command(const std::string& Line) {
+  RequireConnected();
+  try {
+    FControl.SendText(Line + "\r\n", WaitLimit());
+  } catch (...) {
+    Disconnect();
+    throw;
+  }
+  return ReadReply(WaitLimit());
+}
+
+TFtpReply TFtpClient::CommandOk(const std::string& Line) {
+  TFtpReply Reply = Command(Line);
+  if (!Reply.Positive()) {
+    RaiseReply(Reply);
+  }
+  return Reply;
+}
+
+void TFtpClient::Connect() {
+  if (FControl.IsOpen()) {
+    throw EFtpError("Already connected.");
+  }
+  uint16_t TargetPort = CheckedPort(Port);
+  FReplies.Reset();
+  try {
+    if (ProxySettings.ProxyType == TFtpProxyType::None) {
+      FControl.Connect(Host, TargetPort, ConnectTimeout);
+    } else if (ThroughHttpProxy()) {
+      CheckedPort(ProxySettings.Port);
+      OpenHttpTunnel(FControl, ProxySettings, Host, TargetPort, ConnectTimeout, WaitLimit());
+    } else {
+      FControl.Connect(ProxySettings.Host, CheckedPort(ProxySettings.Port), ConnectTimeout);
+    }
+    TFtpReply Greeting = ReadReply(WaitLimit());
+    while (Greeting.Preliminary()) {  // 120: ready in a moment
+      Greeting = ReadReply(WaitLimit());
+    }
+    if (!Greeting.Positive()) {
+      RaiseReply(Greeting);
+    }
+    LogOn();
+    SetBinaryTransfer();
+  } catch (...) {
+    Disconnect();
+    throw;
+  }
+}
+
+void TFtpClient::LogOn() {
+  std::vector<TFtpLogonStep> Steps = FtpLogonSteps(Host, Port, Username, Password, ProxySettings);
+  for (size_t I = 0; I < Steps.size(); ++I) {
+    const TFtpLogonStep& Step = Steps[I];
+    TFtpReply Reply = Command(Step.Verb + " " + Step.Argument);
+    if (Step.Verb == "USER") {
+      if (Reply.Code == 230) {
+        if (I + 1 < Steps.size() && Steps[I + 1].Verb == "PASS") {
+          ++I;
+        }
+      } else if (!Reply.Intermediate()) {
+        RaiseReply(Reply);
+      }
+    } else if (Step.Verb == "PASS") {
+      if (!Reply.Positive()) {
+        RaiseReply(Reply);
+      }
+    } else if (!Reply.Positive() && !Reply.Intermediate()) {
+      RaiseReply(Reply);
+    }
+  }
+}
+
+void TFtpClient::SetBinaryTransfer() {
+  if (FControl.IsOpen()) {
+    CommandOk("TYPE I");
+  }
+}
+
+void TFtpClient::ChangeDir(const std::string& Path) { CommandOk("CWD " + Path); }
+
+void TFtpClient::MakeDir(const std::string& Path) { CommandOk("MKD " + Path); }
+
+void TFtpClient::Delete(const std::string& RemoteName) { CommandOk("DELE " + RemoteName); }
+
+void TFtpClient::Quit() {
+  if (!FControl.IsOpen()) {
+    return;
+  }
+  Command("QUIT");  // whatever the server answers, the session ends
+  Disconnect();
+}
+
+void TFtpClient::Abort() {
+  TLockGuard Guard(FTransferLock);
+  if (FTransferActive) {
+    FAbortEvent.SetEvent();
+  }
+}
+
+void TFtpClient::BeginTransfer() {
+  TLockGuard Guard(FTransferLock);
+  FAbortEvent.ResetEvent();
+  FTransferActive = true;
+}
+
+void TFtpClient::EndTransfer() {
+  TLockGuard Guard(FTransferLock);
+  FTransferActive = false;
+}
+
+void TFtpClient::OpenDataChannel(TFtpSocket& Data, TFtpSocket& Listener) {
+  if (Passive) {
+    TFtpReply Reply = Command("PASV");
+    std::string DataHost;
+    uint16_t DataPort;
+    if (Reply.Code != 227) {
+      RaiseReply(Reply);
+    }
+    if (!ParsePassiveReply(Reply.Text(), DataHost, DataPort)) {
+      throw EFtpError("Invalid passive reply: " + Reply.Text());
+    }
+    if (ThroughHttpProxy()) {
+      OpenHttpTunnel(Data, ProxySettings, DataHost, DataPort, ConnectTimeout, WaitLimit());
+    } else {
+      Data.Connect(DataHost, DataPort, ConnectTimeout);
+    }
+    return;
+  }
+  Listener.Listen(FControl.LocalAddress());
+  sockaddr_in Address = Listener.LocalAddress();
+  const uint8_t* Ip = reinterpret_cast<const uint8_t*>(&Address.sin_addr);
+  uint16_t ListenPort = ntohs(Address.sin_port);
+  CommandOk("PORT " + std::to_string(Ip[0]) + "," + std::to_string(Ip[1]) + "," + std::to_string(Ip[2]) +
+            "," + std::to_string(Ip[3]) + "," + std::to_string(ListenPort >> 8) + "," +
+            std::to_string(ListenPort & 0xFF));
+}
+
+void TFtpClient::SendFile(HANDLE File, TFtpSocket& Data) {
+  LARGE_INTEGER Size{};
+  GetFileSizeEx(File, &Size);
+  // Small files, the common case, do not pay for the large buffer.
+  DWORD BufferSize = Size.QuadPart < UploadBufferSize ? static_cast<DWORD>(Size.QuadPart) + 1 : UploadBufferSize;
+  std::string Buffer(BufferSize, '\0');
+  for (;;) {
+    DWORD Read = 0;
+    if (!ReadFile(File, Buffer.data(), BufferSize, &Read, nullptr)) {
+      RaiseLastOSError();
+    }
+    if (Read == 0) {
+      return;
+    }
+    Data.SendAll(Buffer.data(), Read, WaitLimit(), FAbortEvent.Handle());
+  }
+}
+
+// The server owes the reply to STOR and the one to ABOR; a session that does
+// not give them in time is closed.
+void TFtpClient::FinishAbortedTransfer(TFtpSocket& Data) {
+  try {
+    FControl.SendText("ABOR\r\n", AbortReplyTimeoutMs);
+    Data.Close();
+    ReadReply(AbortReplyTimeoutMs);
+    ReadReply(AbortReplyTimeoutMs);
+  } catch (const Exception&) {
+    Disconnect();
+  }
+}
+
+void TFtpClient::Put(const std::string& LocalFile, const std::string& RemoteName) {
+  RequireConnected();
+  if (!Passive && ThroughHttpProxy()) {
+    throw EFtpError("Active mode is not possible through an HTTP proxy; use passive mode.");
+  }
+  TLocalFile File(LocalFile);
+  TFtpSocket Data;
+  TFtpSocket Listener;
+  BeginTransfer();
+  struct TEndGuard {
+    TFtpClient& Client;
+    ~TEndGuard() { Client.EndTransfer(); }
+  } EndGuard{*this};
+
+  OpenDataChannel(Data, Listener);
+  TFtpReply Reply = Command("STOR " + RemoteName);
+  if (!Reply.Preliminary()) {
+    RaiseReply(Reply);
+  }
+  try {
+    if (!Passive) {
+      Data.Accept(Listener, ConnectTimeout, FAbortEvent.Handle());
+      Listener.Close();
+    }
+    SendFile(File.Handle(), Data);
+    Data.CloseGracefully();
+  } catch (const EFtpAborted&) {
+    FinishAbortedTransfer(Data);
+    throw;
+  } catch (const Exception&) {
+    // The server's word on the failed transfer says more than the socket's.
+    Data.Close();
+    Reply = ReadReply(std::min(WaitLimit(), AbortReplyTimeoutMs));
+    if (!Reply.Positive()) {
+      RaiseReply(Reply);
+    }
+    throw;
+  }
+  Reply = ReadReply(WaitLimit());
+  if (!Reply.Positive()) {
+    RaiseReply(Reply);
+  }
+}

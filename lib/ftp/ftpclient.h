@@ -1,0 +1,72 @@
+// FTP client over Winsock: log-on (also through the FTP and HTTP proxy kinds),
+// binary uploads over a passive or active data channel, folder commands.
+// Settings are read when they are used; failures raise EFtpError.
+#pragma once
+#include <winsock2.h>
+
+#include <cstdint>
+#include <string>
+
+#include "ftp/ftplogon.h"
+#include "ftp/ftpreply.h"
+#include "ftp/ftpsocket.h"
+#include "rtl/sync.h"
+
+class TFtpClient {
+public:
+  TFtpClient();
+  ~TFtpClient();
+  TFtpClient(const TFtpClient&) = delete;
+  TFtpClient& operator=(const TFtpClient&) = delete;
+
+  std::string Host;
+  int Port = 21;
+  std::string Username;
+  std::string Password;
+  bool Passive = false;
+  DWORD ReadTimeout = 0;        // ms for every wait on the server; 0 = no limit
+  DWORD ConnectTimeout = 30000; // ms for every TCP connect
+  TFtpProxySettings ProxySettings;
+
+  // False once the server has closed the control connection.
+  bool Connected();
+  // Connects and logs on, then selects binary transfers.
+  void Connect();
+  // Selects binary transfers (TYPE I); the only type this client sends in.
+  void SetBinaryTransfer();
+  void ChangeDir(const std::string& Path);
+  void MakeDir(const std::string& Path);
+  // Uploads LocalFile as RemoteName, replacing it (STOR).
+  void Put(const std::string& LocalFile, const std::string& RemoteName);
+  void Delete(const std::string& RemoteName);
+  // Ends a running Put, from any thread: Put then raises EFtpAborted and the
+  // session stays usable (or is closed when the server does not answer).
+  // Does nothing when no transfer runs.
+  void Abort();
+  // Says goodbye and closes; socket failures raise after the connection is closed.
+  void Quit();
+  // Closes without a word to the server.
+  void Disconnect();
+
+private:
+  DWORD WaitLimit() const { return ReadTimeout == 0 ? INFINITE : ReadTimeout; }
+  bool ThroughHttpProxy() const { return ProxySettings.ProxyType == TFtpProxyType::HttpProxyWithFtp; }
+  void RequireConnected() const;
+  // Sends one command and reads its reply; a socket failure closes the session.
+  TFtpReply Command(const std::string& Line);
+  TFtpReply ReadReply(DWORD TimeoutMs);
+  // The command's reply when it is positive (2xx); otherwise raises with its text.
+  TFtpReply CommandOk(const std::string& Line);
+  void LogOn();
+  void OpenDataChannel(TFtpSocket& Data, TFtpSocket& Listener);
+  void SendFile(HANDLE File, TFtpSocket& Data);
+  void FinishAbortedTransfer(TFtpSocket& Data);
+  void BeginTransfer();
+  void EndTransfer();
+
+  TFtpSocket FControl;
+  TFtpReplyReader FReplies{FControl};
+  TCriticalSection FTransferLock;
+  bool FTransferActive = false;
+  TEvent FAbortEvent;
+};

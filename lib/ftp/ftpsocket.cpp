@@ -1,0 +1,202 @@
+#include "ftp/ftpsocket.h"
+
+#include <ws2tcpip.h>
+
+#include "ftp/ftperror.h"
+
+[[noreturn]] void RaiseSocketError(int ErrorCode) {
+  throw EFtpError(SysErrorMessage(static_cast<uint32_t>(ErrorCode)));
+}
+
+[[noreturn]] void RaiseTimeout() { throw EFtpError("Read timed out."); }
+
+namespace {
+
+sockaddr_in ResolveHost(const std::string& Host, uint16_t Port) {
+  addrinfo Hints{};
+  Hints.ai_family = AF_INET;
+  Hints.ai_socktype = SOCK_STREAM;
+  addrinfo* Found = nullptr;
+  int Error = getaddrinfo(Host.c_str(), nullptr, &Hints, &Found);
+  if (Error != 0 || Found == nullptr) {
+    RaiseSocketError(Error != 0 ? Error : WSAHOST_NOT_FOUND);
+  }
+  sockaddr_in Address = *reinterpret_cast<sockaddr_in*>(Found->ai_addr);
+  freeaddrinfo(Found);
+  Address.sin_port = htons(Port);
+  return Address;
+}
+
+}  // namespace
+
+void TFtpSocket::Attach(SOCKET Socket) {
+  FSocket = Socket;
+  FEvent = WSACreateEvent();
+  // WSAEventSelect also makes the socket non-blocking.
+  if (FEvent == WSA_INVALID_EVENT ||
+      WSAEventSelect(FSocket, FEvent, FD_READ | FD_WRITE | FD_CONNECT | FD_ACCEPT | FD_CLOSE) != 0) {
+    int Error = WSAGetLastError();
+    Close();
+    RaiseSocketError(Error);
+  }
+}
+
+bool TFtpSocket::WaitFor(long Events, DWORD TimeoutMs, HANDLE CancelEvent) {
+  HANDLE Handles[2] = {FEvent, CancelEvent};
+  DWORD Count = CancelEvent ? 2 : 1;
+  for (;;) {
+    DWORD Waited = WaitForMultipleObjects(Count, Handles, FALSE, TimeoutMs);
+    if (Waited == WAIT_TIMEOUT) {
+      return false;
+    }
+    if (Waited == WAIT_OBJECT_0 + 1) {
+      throw EFtpAborted();
+    }
+    if (Waited != WAIT_OBJECT_0) {
+      RaiseSocketError(static_cast<int>(GetLastError()));
+    }
+    WSANETWORKEVENTS Network{};
+    if (WSAEnumNetworkEvents(FSocket, FEvent, &Network) != 0) {
+      RaiseSocketError(WSAGetLastError());
+    }
+    if (Network.lNetworkEvents & FD_CONNECT && Network.iErrorCode[FD_CONNECT_BIT] != 0) {
+      RaiseSocketError(Network.iErrorCode[FD_CONNECT_BIT]);
+    }
+    // A close also ends a wait for reading or writing: the next call reports it.
+    if (Network.lNetworkEvents & (Events | FD_CLOSE)) {
+      return true;
+    }
+  }
+}
+
+void TFtpSocket::Connect(const std::string& Host, uint16_t Port, DWORD TimeoutMs) {
+  Close();
+  sockaddr_in Address = ResolveHost(Host, Port);
+  SOCKET Socket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (Socket == INVALID_SOCKET) {
+    RaiseSocketError(WSAGetLastError());
+  }
+  Attach(Socket);
+  BOOL NoDelay = TRUE;
+  setsockopt(FSocket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&NoDelay), sizeof(NoDelay));
+  try {
+    if (connect(FSocket, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) != 0) {
+      int Error = WSAGetLastError();
+      if (Error != WSAEWOULDBLOCK) {
+        RaiseSocketError(Error);
+      }
+      if (!WaitFor(FD_CONNECT, TimeoutMs, nullptr)) {
+        RaiseSocketError(WSAETIMEDOUT);
+      }
+    }
+  } catch (...) {
+    Close();
+    throw;
+  }
+}
+
+void TFtpSocket::Listen(const sockaddr_in& LocalAddress) {
+  Close();
+  SOCKET Socket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (Socket == INVALID_SOCKET) {
+    RaiseSocketError(WSAGetLastError());
+  }
+  Attach(Socket);
+  sockaddr_in Address = LocalAddress;
+  Address.sin_port = 0;
+  if (bind(FSocket, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) != 0 || listen(FSocket, 1) != 0) {
+    int Error = WSAGetLastError();
+    Close();
+    RaiseSocketError(Error);
+  }
+}
+
+void TFtpSocket::Accept(TFtpSocket& Listener, DWORD TimeoutMs, HANDLE CancelEvent) {
+  Close();
+  for (;;) {
+    SOCKET Socket = accept(Listener.FSocket, nullptr, nullptr);
+    if (Socket != INVALID_SOCKET) {
+      // An accepted socket inherits the listener's event selection: give it its own.
+      WSAEventSelect(Socket, nullptr, 0);
+      Attach(Socket);
+      return;
+    }
+    int Error = WSAGetLastError();
+    if (Error != WSAEWOULDBLOCK) {
+      RaiseSocketError(Error);
+    }
+    if (!Listener.WaitFor(FD_ACCEPT, TimeoutMs, CancelEvent)) {
+      RaiseTimeout();
+    }
+  }
+}
+
+void TFtpSocket::SendAll(const char* Data, size_t Size, DWORD TimeoutMs, HANDLE CancelEvent) {
+  while (Size > 0) {
+    if (CancelEvent && WaitForSingleObject(CancelEvent, 0) == WAIT_OBJECT_0) {
+      throw EFtpAborted();
+    }
+    int Sent = send(FSocket, Data, static_cast<int>(Size), 0);
+    if (Sent > 0) {
+      Data += Sent;
+      Size -= static_cast<size_t>(Sent);
+      continue;
+    }
+    int Error = WSAGetLastError();
+    if (Error != WSAEWOULDBLOCK) {
+      RaiseSocketError(Error);
+    }
+    if (!WaitFor(FD_WRITE, TimeoutMs, CancelEvent)) {
+      RaiseTimeout();
+    }
+  }
+}
+
+size_t TFtpSocket::Receive(char* Buffer, size_t Size, DWORD TimeoutMs) {
+  for (;;) {
+    int Received = recv(FSocket, Buffer, static_cast<int>(Size), 0);
+    if (Received >= 0) {
+      return static_cast<size_t>(Received);
+    }
+    int Error = WSAGetLastError();
+    if (Error != WSAEWOULDBLOCK) {
+      RaiseSocketError(Error);
+    }
+    if (!WaitFor(FD_READ, TimeoutMs, nullptr)) {
+      RaiseTimeout();
+    }
+  }
+}
+
+bool TFtpSocket::PeerClosed() {
+  char Byte;
+  int Received = recv(FSocket, &Byte, 1, MSG_PEEK);
+  return Received == 0 || (Received < 0 && WSAGetLastError() != WSAEWOULDBLOCK);
+}
+
+sockaddr_in TFtpSocket::LocalAddress() const {
+  sockaddr_in Address{};
+  int Length = sizeof(Address);
+  if (getsockname(FSocket, reinterpret_cast<sockaddr*>(&Address), &Length) != 0) {
+    RaiseSocketError(WSAGetLastError());
+  }
+  return Address;
+}
+
+void TFtpSocket::CloseGracefully() {
+  if (IsOpen()) {
+    shutdown(FSocket, SD_SEND);
+  }
+  Close();
+}
+
+void TFtpSocket::Close() {
+  if (FSocket != INVALID_SOCKET) {
+    closesocket(FSocket);
+    FSocket = INVALID_SOCKET;
+  }
+  if (FEvent != WSA_INVALID_EVENT) {
+    WSACloseEvent(FEvent);
+    FEvent = WSA_INVALID_EVENT;
+  }
+}

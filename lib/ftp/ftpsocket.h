@@ -1,0 +1,46 @@
+// One TCP socket of the FTP client, IPv4 only. The socket is non-blocking and every
+// wait goes through its event, so a wait can also end on a cancel event (an abort
+// from another thread) or a time-out. Failures raise EFtpError.
+#pragma once
+#include <winsock2.h>
+
+#include <cstdint>
+#include <string>
+
+class TFtpSocket {
+public:
+  TFtpSocket() = default;
+  ~TFtpSocket() { Close(); }
+  TFtpSocket(const TFtpSocket&) = delete;
+  TFtpSocket& operator=(const TFtpSocket&) = delete;
+
+  bool IsOpen() const { return FSocket != INVALID_SOCKET; }
+  void Connect(const std::string& Host, uint16_t Port, DWORD TimeoutMs);
+  // Listens on an ephemeral port of the given local address.
+  void Listen(const sockaddr_in& LocalAddress);
+  // Takes the first connection of a listening socket; the listener stays open.
+  void Accept(TFtpSocket& Listener, DWORD TimeoutMs, HANDLE CancelEvent);
+  void SendAll(const char* Data, size_t Size, DWORD TimeoutMs, HANDLE CancelEvent = nullptr);
+  void SendText(const std::string& Text, DWORD TimeoutMs) { SendAll(Text.data(), Text.size(), TimeoutMs); }
+  // Some bytes, at most Size; 0 when the peer closed the connection.
+  size_t Receive(char* Buffer, size_t Size, DWORD TimeoutMs);
+  // True when the peer has closed the connection or it broke (never waits).
+  bool PeerClosed();
+  sockaddr_in LocalAddress() const;
+  // Sends what is queued, then closes.
+  void CloseGracefully();
+  void Close();
+
+private:
+  // Waits for one of Events; false on a time-out, raises on cancel.
+  bool WaitFor(long Events, DWORD TimeoutMs, HANDLE CancelEvent);
+  void Attach(SOCKET Socket);
+
+  SOCKET FSocket = INVALID_SOCKET;
+  WSAEVENT FEvent = WSA_INVALID_EVENT;
+};
+
+// The text of a Winsock error code, as EFtpError raises it.
+[[noreturn]] void RaiseSocketError(int ErrorCode);
+// "Read timed out." and the like.
+[[noreturn]] void RaiseTimeout();

@@ -1,0 +1,233 @@
+// The FTP client against pyftpdlib and the scripted servers on 127.0.0.1.
+#include "ftp/ftpclient.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <thread>
+
+#include "ftp/ftperror.h"
+#include "support/ftptestenv.h"
+
+using namespace FtpTestEnv;
+
+namespace {
+
+struct TUploadCase {
+  bool Passive;
+  uint64_t Size;
+  const char* Name;
+};
+
+class FtpUpload : public ::testing::TestWithParam<TUploadCase> {};
+
+TEST_P(FtpUpload, ArrivesByteForByte) {
+  const TUploadCase& Case = GetParam();
+  std::string Local = LocalPath(Case.Name);
+  WritePatternFile(Local, Case.Size);
+  TFtpClient Client;
+  SetUpClient(Client);
+  Client.Passive = Case.Passive;
+  Client.Connect();
+  Client.Put(Local, Case.Name);
+  EXPECT_TRUE(SameContents(Local, HomePath(Case.Name)));
+  Client.Quit();
+  EXPECT_FALSE(Client.Connected());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PassiveAndActive, FtpUpload,
+    ::testing::Values(TUploadCase{true, 0, "pasv-empty.bin"}, TUploadCase{true, 1000, "pasv-small.bin"},
+                      TUploadCase{true, 50u << 20, "pasv-large.bin"}, TUploadCase{false, 0, "port-empty.bin"},
+                      TUploadCase{false, 1000, "port-small.bin"}, TUploadCase{false, 50u << 20, "port-large.bin"}),
+    [](const auto& Info) { return std::string(Info.param.Passive ? "Passive" : "Active") + std::to_string(Info.index); });
+
+TEST(FtpClient, UploadReplacesAnExistingFile) {
+  std::string Big = LocalPath("replace-big.bin");
+  std::string Small = LocalPath("replace-small.bin");
+  WritePatternFile(Big, 300000);
+  WritePatternFile(Small, 10);
+  TFtpClient Client;
+  SetUpClient(Client);
+  Client.Connect();
+  Client.Put(Big, "replaced.bin");
+  Client.Put(Small, "replaced.bin");
+  EXPECT_TRUE(SameContents(Small, HomePath("replaced.bin")));
+  Client.Quit();
+}
+
+TEST(FtpClient, RefusalsCarryTheServerTextAndKeepTheSession) {
+  TFtpClient Client;
+  SetUpClient(Client);
+  Client.Connect();
+  try {
+    Client.MakeDir("/readonly/new");
+    FAIL() << "MKD in a read-only folder succeeded";
+  } catch (const EFtpError& E) {
+    EXPECT_EQ(550, E.ReplyCode());
+    EXPECT_EQ("Not enough privileges.", E.Message());
+  }
+  EXPECT_THROW(Client.ChangeDir("/locked"), EFtpError);
+  EXPECT_THROW(Client.ChangeDir("/missing"), EFtpError);
+  std::string Local = LocalPath("refused.txt");
+  WritePatternFile(Local, 100);
+  EXPECT_THROW(Client.Put(Local, "/readonly/refused.txt"), EFtpError);
+  EXPECT_FALSE(FileExists(HomePath("readonly/refused.txt")));
+  EXPECT_THROW(Client.Put(LocalPath("no-such-file.txt"), "x.txt"), Exception);
+  EXPECT_THROW(Client.Delete("/readonly/kept.txt"), EFtpError);
+  EXPECT_TRUE(Client.Connected());
+  Client.ChangeDir("/readonly");
+  Client.Quit();
+}
+
+TEST(FtpClient, MakesEntersAndDeletes) {
+  TFtpClient Client;
+  SetUpClient(Client);
+  Client.Connect();
+  Client.MakeDir("/made");
+  Client.ChangeDir("/made");
+  std::string Local = LocalPath("deleted.txt");
+  WritePatternFile(Local, 100);
+  Client.Put(Local, "deleted.txt");
+  ASSERT_TRUE(FileExists(HomePath("made/deleted.txt")));
+  Client.Delete("deleted.txt");
+  EXPECT_FALSE(FileExists(HomePath("made/deleted.txt")));
+  EXPECT_THROW(Client.Delete("deleted.txt"), EFtpError);
+  Client.Quit();
+}
+
+TEST(FtpClient, LogOnFailures) {
+  TFtpClient Client;
+  SetUpClient(Client);
+  Client.Password = "wrong";
+  try {
+    Client.Connect();
+    FAIL() << "log-on with a wrong password succeeded";
+  } catch (const EFtpError& E) {
+    EXPECT_EQ(530, E.ReplyCode());
+    EXPECT_FALSE(E.Message().empty());
+  }
+  EXPECT_FALSE(Client.Connected());
+  Client.Password = Password;
+  Client.Connect();  // the same client connects again
+  EXPECT_TRUE(Client.Connected());
+  EXPECT_THROW(Client.Connect(), EFtpError);
+  Client.Quit();
+}
+
+TEST(FtpClient, RefusedConnectionGivesTheSystemText) {
+  TFtpClient Client;
+  SetUpClient(Client);
+  Client.Port = PortOf("ftp");
+  Client.Host = "127.0.0.1";
+  {
+    // A port that was free a moment ago refuses connections.
+    SOCKET Probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in Address{};
+    Address.sin_family = AF_INET;
+    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(Probe, reinterpret_cast<sockaddr*>(&Address), sizeof(Address));
+    int Length = sizeof(Address);
+    getsockname(Probe, reinterpret_cast<sockaddr*>(&Address), &Length);
+    Client.Port = ntohs(Address.sin_port);
+    closesocket(Probe);
+  }
+  try {
+    Client.Connect();
+    FAIL() << "connect to a closed port succeeded";
+  } catch (const EFtpError& E) {
+    EXPECT_EQ(SysErrorMessage(WSAECONNREFUSED), E.Message());
+  }
+  EXPECT_FALSE(Client.Connected());
+  Client.Port = 0;
+  EXPECT_THROW(Client.Connect(), EFtpError);
+  EXPECT_THROW(Client.ChangeDir("/"), EFtpError);  // not connected
+}
+
+TEST(FtpClient, ServerThatDropsTheConnection) {
+  TFtpClient Client;
+  SetUpClient(Client, "drop");
+  Client.Connect();
+  try {
+    Client.ChangeDir("/");
+    FAIL() << "a dropped connection went unnoticed";
+  } catch (const EFtpError& E) {
+    EXPECT_FALSE(E.Message().empty());
+  }
+  EXPECT_FALSE(Client.Connected());
+  Client.Connect();  // a new session works
+  EXPECT_TRUE(Client.Connected());
+  Client.Quit();
+}
+
+TEST(FtpClient, ServerThatStopsAnsweringTimesOut) {
+  TFtpClient Client;
+  SetUpClient(Client, "silent");
+  Client.ReadTimeout = 500;
+  Client.Connect();
+  DWORD Start = GetTickCount();
+  try {
+    Client.ChangeDir("/");
+    FAIL() << "a silent server went unnoticed";
+  } catch (const EFtpError& E) {
+    EXPECT_EQ("Read timed out.", E.Message());
+  }
+  EXPECT_LT(GetTickCount() - Start, 10000u);
+  EXPECT_FALSE(Client.Connected());
+}
+
+TEST(FtpClient, AbortEndsARunningUploadAndKeepsTheSession) {
+  std::string Local = LocalPath("aborted.bin");
+  WritePatternFile(Local, 50u << 20);  // about 25 s on the throttled server
+  for (bool Passive : {true, false}) {
+    SCOPED_TRACE(Passive ? "passive" : "active");
+    TFtpClient Client;
+    SetUpClient(Client, "slow");
+    Client.Passive = Passive;
+    Client.Connect();
+    bool Aborted = false;
+    bool OtherFailure = false;
+    std::thread Upload([&] {
+      try {
+        Client.Put(Local, "aborted.bin");
+      } catch (const EFtpAborted&) {
+        Aborted = true;
+      } catch (const Exception&) {
+        OtherFailure = true;
+      }
+    });
+    Sleep(500);
+    DWORD Start = GetTickCount();
+    Client.Abort();
+    Upload.join();
+    EXPECT_LT(GetTickCount() - Start, 5000u);
+    EXPECT_TRUE(Aborted);
+    EXPECT_FALSE(OtherFailure);
+    ASSERT_TRUE(Client.Connected());
+    Client.ChangeDir("/");
+    Client.Abort();  // no transfer: nothing happens
+    Client.Quit();
+  }
+}
+
+TEST(FtpClient, ActiveModeThroughAnHttpProxyIsRefused) {
+  TFtpClient Client;
+  SetUpClient(Client);
+  Client.ProxySettings.ProxyType = TFtpProxyType::HttpProxyWithFtp;
+  Client.ProxySettings.Host = "127.0.0.1";
+  Client.ProxySettings.Port = PortOf("http");
+  Client.Passive = false;
+  Client.Connect();
+  std::string Local = LocalPath("active-http.txt");
+  WritePatternFile(Local, 10);
+  try {
+    Client.Put(Local, "active-http.txt");
+    FAIL() << "active upload through an HTTP proxy";
+  } catch (const EFtpError& E) {
+    EXPECT_NE(std::string::npos, E.Message().find("passive")) << E.Message();
+  }
+  EXPECT_TRUE(Client.Connected());
+  Client.Quit();
+}
+
+}  // namespace

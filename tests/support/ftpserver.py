@@ -1,0 +1,371 @@
+#!/usr/bin/python3
+"""FTP servers on 127.0.0.1 for the FTP client's tests and benchmark.
+
+  ftpserver.py start DIR   starts the servers in the background and returns when they
+                           listen; DIR/ports.txt then holds name=port lines
+  ftpserver.py stop DIR    stops them
+  ftpserver.py serve DIR   the servers themselves (what start runs)
+
+Servers: "ftp" (pyftpdlib, user norvask/s3cret, home DIR/home with a read-only folder
+"readonly" and a folder "locked" that cannot be entered), "slow" (the same, with uploads
+throttled), "proxy" (a scripted FTP proxy for the USER/SITE/OPEN log-on kinds that records
+the client's commands in DIR/proxy-commands.txt and relays to "ftp"), "drop" (closes the
+connection at the first command after log-on), "silent" (stops answering after log-on),
+"http" and "httpauth" (tinyproxy, the second with Basic authorisation).
+"""
+import os
+import random
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import threading
+import time
+
+USER, PASSWORD = "norvask", "s3cret"
+PROXY_USER, PROXY_PASSWORD = "puser", "ppass"
+HTTP_USER, HTTP_PASSWORD = "huser", "hpass"
+THROTTLE = 2 * 1024 * 1024  # bytes per second on "slow"
+PASSIVE_PORT_COUNT = 40
+
+
+def listening_socket():
+    s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    s.bind(("127.0.0.1", 0))
+    s.listen(16)
+    return s
+
+
+def free_port():
+    s = listening_socket()
+    port = s.getsockname()[1]
+    s.close()
+    return port
+
+
+def free_port_range(count):
+    for _ in range(50):
+        base = random.randint(20000, 60000 - count)
+        try:
+            held = []
+            for port in range(base, base + count):
+                s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+                held.append(s)
+                s.bind(("127.0.0.1", port))
+            return list(range(base, base + count))
+        except OSError:
+            pass
+        finally:
+            for s in held:
+                s.close()
+    raise RuntimeError("no free passive port range")
+
+
+# ---- pyftpdlib servers ----
+
+def make_ftp_server(state, sock, passive_ports, throttled):
+    from pyftpdlib.authorizers import DummyAuthorizer
+    from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+    from pyftpdlib.servers import FTPServer
+
+    home = os.path.join(state, "home")
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(USER, PASSWORD, home, perm="elradfmwMT")
+    authorizer.override_perm(USER, os.path.join(home, "readonly"), perm="elr", recursive=True)
+    authorizer.override_perm(USER, os.path.join(home, "locked"), perm="l", recursive=True)
+
+    class Handler(FTPHandler):
+        pass
+
+    Handler.authorizer = authorizer
+    Handler.passive_ports = passive_ports
+    Handler.permit_foreign_addresses = True
+    Handler.banner = "norvask test server ready."
+    Handler.auth_failed_timeout = 0.1
+    if throttled:
+        class Dtp(ThrottledDTPHandler):
+            read_limit = THROTTLE
+        Handler.dtp_handler = Dtp
+    return FTPServer(sock, Handler)
+
+
+# ---- small scripted servers ----
+
+class LineConnection:
+    def __init__(self, sock):
+        self.sock = sock
+        self.file = sock.makefile("rb")
+
+    def send(self, line):
+        self.sock.sendall((line + "\r\n").encode("latin-1"))
+
+    def read_line(self):
+        line = self.file.readline(8192)
+        if not line:
+            return None
+        return line.decode("latin-1").rstrip("\r\n")
+
+    def close(self):
+        try:
+            self.sock.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+        self.sock.close()
+
+
+def serve_in_threads(sock, session):
+    def accept_loop():
+        while True:
+            conn, _ = sock.accept()
+            threading.Thread(target=session, args=(LineConnection(conn),), daemon=True).start()
+    threading.Thread(target=accept_loop, daemon=True).start()
+
+
+def answer_log_on(conn):
+    """Greets and accepts any log-on; returns the first other command (None on close)."""
+    conn.send("220 scripted server ready.")
+    while True:
+        line = conn.read_line()
+        if line is None:
+            return None
+        verb = line.split(" ", 1)[0].upper()
+        if verb == "USER":
+            # "nopass" is an account that needs no password.
+            conn.send("230 Logged in." if line == "USER nopass" else "331 Password required.")
+        elif verb == "PASS":
+            conn.send("230 Logged in.")
+        elif verb == "TYPE":
+            conn.send("200 Type set.")
+        elif verb == "QUIT":
+            conn.send("221 Bye.")
+            return None
+        else:
+            return line
+
+
+def dropping_session(conn):
+    answer_log_on(conn)
+    conn.close()
+
+
+def silent_session(conn):
+    if answer_log_on(conn) is not None:
+        while conn.read_line() is not None:
+            pass
+    conn.close()
+
+
+class ProxySession:
+    """One client of the scripted proxy: proxy log-on, then a relay to the server."""
+
+    def __init__(self, conn, state, upstream_port):
+        self.conn = conn
+        self.record_path = os.path.join(state, "proxy-commands.txt")
+        self.upstream_port = upstream_port
+        self.upstream = None
+        self.proxy_logged_on = False
+        self.strip_proxy_password = False
+        with open(self.record_path, "w"):
+            pass
+
+    def record(self, line):
+        with open(self.record_path, "a") as f:
+            f.write(line + "\n")
+
+    def connect_upstream(self, target):
+        host, _, port = target.partition(":")
+        sock = socket.create_connection((host, int(port) if port else self.upstream_port), timeout=10)
+        sock.settimeout(None)
+        self.upstream = LineConnection(sock)
+        while True:  # the server's greeting stays with the proxy
+            line = self.upstream.read_line()
+            if line is None or line.startswith("220 "):
+                break
+        threading.Thread(target=self.pump_replies, daemon=True).start()
+
+    def pump_replies(self):
+        try:
+            while True:
+                data = self.upstream.sock.recv(65536)
+                if not data:
+                    break
+                self.conn.sock.sendall(data)
+        except OSError:
+            pass
+        self.conn.close()
+
+    def before_upstream(self, verb, arg):
+        if verb == "USER" and arg.count("@") >= 2:
+            parts = arg.split("@")
+            if parts[-2] != PROXY_USER:
+                return self.conn.send("530 Proxy user refused.")
+            self.strip_proxy_password = True
+            self.connect_upstream(parts[-1])
+            self.upstream.send("USER " + "@".join(parts[:-2]))
+        elif verb == "USER" and "@" in arg:
+            user, target = arg.rsplit("@", 1)
+            self.connect_upstream(target)
+            self.upstream.send("USER " + user)
+        elif verb == "USER":
+            self.conn.send("331 Proxy password required." if arg == PROXY_USER else "530 Proxy user refused.")
+        elif verb == "PASS":
+            self.proxy_logged_on = arg == PROXY_PASSWORD
+            self.conn.send("230 Proxy log-on done." if self.proxy_logged_on else "530 Proxy log-on refused.")
+        elif verb in ("SITE", "OPEN"):
+            self.connect_upstream(arg)
+            self.conn.send("220 Connected to " + arg + ".")
+        elif verb == "QUIT":
+            self.conn.send("221 Bye.")
+            return False
+        else:
+            self.conn.send("530 Not connected to a server.")
+        return True
+
+    def run(self):
+        self.conn.send("220 scripted FTP proxy ready.")
+        try:
+            while True:
+                line = self.conn.read_line()
+                if line is None:
+                    break
+                self.record(line)
+                verb, _, arg = line.partition(" ")
+                verb = verb.upper()
+                if self.upstream is None:
+                    if self.before_upstream(verb, arg) is False:
+                        break
+                    continue
+                if verb == "PASS" and self.strip_proxy_password:
+                    self.strip_proxy_password = False
+                    password, _, proxy_password = arg.rpartition("@")
+                    if proxy_password != PROXY_PASSWORD:
+                        self.conn.send("530 Proxy password refused.")
+                        continue
+                    line = "PASS " + password
+                self.upstream.send(line)
+        except OSError:
+            pass
+        if self.upstream is not None:
+            self.upstream.close()
+        self.conn.close()
+
+
+# ---- tinyproxy ----
+
+def start_tinyproxy(state, name, port, connect_ports, auth):
+    conf = os.path.join(state, name + ".conf")
+    lines = ["Port %d" % port, "Listen 127.0.0.1", "Timeout 600", "Allow 127.0.0.1", "MaxClients 100",
+             "LogLevel Info", "LogFile \"%s\"" % os.path.join(state, name + ".log")]
+    lines += ["ConnectPort %d" % p for p in connect_ports]
+    if auth:
+        lines.append("BasicAuth %s %s" % (HTTP_USER, HTTP_PASSWORD))
+    with open(conf, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    return subprocess.Popen(["/usr/bin/tinyproxy", "-d", "-c", conf],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def wait_for_port(port, deadline):
+    while time.time() < deadline:
+        try:
+            socket.create_connection(("127.0.0.1", port), timeout=1).close()
+            return True
+        except OSError:
+            time.sleep(0.05)
+    return False
+
+
+def serve(state):
+    from pyftpdlib.ioloop import IOLoop
+    import logging
+    logging.basicConfig(filename=os.path.join(state, "ftpserver.log"), level=logging.WARNING)
+
+    passive = free_port_range(PASSIVE_PORT_COUNT)
+    ftp_sock, slow_sock = listening_socket(), listening_socket()
+    ftp_port, slow_port = ftp_sock.getsockname()[1], slow_sock.getsockname()[1]
+    make_ftp_server(state, ftp_sock, passive, throttled=False)
+    make_ftp_server(state, slow_sock, passive, throttled=True)
+
+    ports = {"ftp": ftp_port, "slow": slow_port}
+    for name, session in (("drop", dropping_session), ("silent", silent_session),
+                          ("proxy", lambda c: ProxySession(c, state, ftp_port).run())):
+        sock = listening_socket()
+        ports[name] = sock.getsockname()[1]
+        serve_in_threads(sock, session)
+
+    children = []
+    for name, auth in (("http", False), ("httpauth", True)):
+        ports[name] = free_port()
+        children.append(start_tinyproxy(state, name, ports[name], [ftp_port] + passive, auth))
+
+    def stop(*_):
+        for child in children:
+            child.terminate()
+        for child in children:
+            child.wait(5)
+        os._exit(0)
+    signal.signal(signal.SIGTERM, stop)
+
+    deadline = time.time() + 10
+    if not all(wait_for_port(ports[n], deadline) for n in ("http", "httpauth")):
+        stop()
+    with open(os.path.join(state, "ports.tmp"), "w") as f:
+        f.write("".join("%s=%d\n" % item for item in ports.items()))
+    os.replace(os.path.join(state, "ports.tmp"), os.path.join(state, "ports.txt"))
+    IOLoop.instance().loop()
+
+
+def start(state):
+    stop(state)
+    shutil.rmtree(state, ignore_errors=True)
+    home = os.path.join(state, "home")
+    for folder in ("readonly", "locked", "local"):
+        os.makedirs(os.path.join(home if folder != "local" else state, folder), exist_ok=True)
+    with open(os.path.join(home, "readonly", "kept.txt"), "w") as f:
+        f.write("kept\n")
+    log = open(os.path.join(state, "serve.out"), "w")
+    child = subprocess.Popen([sys.executable, os.path.abspath(__file__), "serve", state],
+                             stdout=log, stderr=log, stdin=subprocess.DEVNULL, start_new_session=True)
+    with open(os.path.join(state, "pid"), "w") as f:
+        f.write(str(child.pid))
+    deadline = time.time() + 15
+    while time.time() < deadline:
+        if os.path.exists(os.path.join(state, "ports.txt")):
+            return 0
+        if child.poll() is not None:
+            break
+        time.sleep(0.05)
+    print("ftpserver: servers did not start; see", os.path.join(state, "serve.out"), file=sys.stderr)
+    stop(state)
+    return 1
+
+
+def stop(state):
+    pid_file = os.path.join(state, "pid")
+    if not os.path.exists(pid_file):
+        return 0
+    with open(pid_file) as f:
+        pid = int(f.read())
+    os.remove(pid_file)
+    try:
+        os.kill(pid, signal.SIGTERM)
+    except ProcessLookupError:
+        return 0
+    for _ in range(100):
+        try:
+            os.kill(pid, 0)
+        except ProcessLookupError:
+            return 0
+        time.sleep(0.05)
+    os.kill(pid, signal.SIGKILL)
+    return 0
+
+
+if __name__ == "__main__":
+    action, state = sys.argv[1], os.path.abspath(sys.argv[2])
+    if action == "serve":
+        serve(state)
+    else:
+        sys.exit({"start": start, "stop": stop}[action](state))

@@ -1,0 +1,110 @@
+#include "support/ftptestenv.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+namespace FtpTestEnv {
+
+const char* const User = "norvask";
+const char* const Password = "s3cret";
+
+namespace {
+
+// FTP_TEST_DIR is the Unix path of the servers' state folder; Wine shows it on Z:.
+std::string StateDir() {
+  const char* Dir = std::getenv("FTP_TEST_DIR");
+  if (Dir == nullptr) {
+    throw std::runtime_error("FTP_TEST_DIR is not set");
+  }
+  std::string Result = std::string("Z:") + Dir;
+  for (char& C : Result) {
+    if (C == '/') C = '\\';
+  }
+  return Result;
+}
+
+std::string Slashes(std::string Path) {
+  for (char& C : Path) {
+    if (C == '/') C = '\\';
+  }
+  return Path;
+}
+
+}  // namespace
+
+int PortOf(const std::string& Server) {
+  std::ifstream Ports(StateDir() + "\\ports.txt");
+  std::string Line;
+  while (std::getline(Ports, Line)) {
+    if (Line.compare(0, Server.size() + 1, Server + "=") == 0) {
+      return std::stoi(Line.substr(Server.size() + 1));
+    }
+  }
+  throw std::runtime_error("no port for " + Server);
+}
+
+std::string HomePath(const std::string& Relative) { return StateDir() + "\\home\\" + Slashes(Relative); }
+
+std::string LocalPath(const std::string& Name) { return StateDir() + "\\local\\" + Name; }
+
+void SetUpClient(TFtpClient& Client, const std::string& Server) {
+  Client.Host = "127.0.0.1";
+  Client.Port = PortOf(Server);
+  Client.Username = User;
+  Client.Password = Password;
+  Client.Passive = true;
+  Client.ReadTimeout = 20000;  // no test waits on a server forever
+}
+
+std::vector<std::string> ProxyCommands() {
+  std::ifstream Record(StateDir() + "\\proxy-commands.txt");
+  std::vector<std::string> Commands;
+  std::string Line;
+  while (std::getline(Record, Line)) {
+    Commands.push_back(Line);
+  }
+  return Commands;
+}
+
+void WritePatternFile(const std::string& Path, uint64_t Size) {
+  std::ofstream File(Path, std::ios::binary | std::ios::trunc);
+  std::string Block(1 << 20, '\0');
+  uint32_t State = 12345;
+  while (Size > 0) {
+    size_t Count = Size < Block.size() ? static_cast<size_t>(Size) : Block.size();
+    for (size_t I = 0; I < Count; ++I) {
+      State = State * 1103515245u + 12345u;
+      Block[I] = static_cast<char>(State >> 24);
+    }
+    File.write(Block.data(), static_cast<std::streamsize>(Count));
+    Size -= Count;
+  }
+}
+
+bool FileExists(const std::string& Path) { return GetFileAttributesA(Path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool SameContents(const std::string& PathA, const std::string& PathB) {
+  std::ifstream A(PathA, std::ios::binary);
+  std::ifstream B(PathB, std::ios::binary);
+  if (!A || !B) {
+    return false;
+  }
+  std::string BlockA(1 << 20, '\0');
+  std::string BlockB(1 << 20, '\0');
+  for (;;) {
+    A.read(BlockA.data(), static_cast<std::streamsize>(BlockA.size()));
+    B.read(BlockB.data(), static_cast<std::streamsize>(BlockB.size()));
+    if (A.gcount() != B.gcount() ||
+        BlockA.compare(0, static_cast<size_t>(A.gcount()), BlockB, 0, static_cast<size_t>(B.gcount())) != 0) {
+      return false;
+    }
+    if (A.gcount() == 0) {
+      return true;
+    }
+  }
+}
+
+}  // namespace FtpTestEnv

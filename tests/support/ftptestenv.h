@@ -1,0 +1,32 @@
+// The FTP test servers started by the ftpservers fixture (tests/support/ftpserver.py):
+// their ports, their files seen from Windows, and files to upload.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ftp/ftpclient.h"
+
+namespace FtpTestEnv {
+
+extern const char* const User;
+extern const char* const Password;
+
+// Port of one of the servers: "ftp", "slow", "proxy", "drop", "silent", "http", "httpauth".
+int PortOf(const std::string& Server);
+// Windows path of a file under the FTP home ("a/b.txt").
+std::string HomePath(const std::string& Relative);
+// Windows path of a local scratch file.
+std::string LocalPath(const std::string& Name);
+// A client set up for Server on 127.0.0.1 with the test account.
+void SetUpClient(TFtpClient& Client, const std::string& Server = "ftp");
+// The commands the scripted proxy got in its latest session.
+std::vector<std::string> ProxyCommands();
+
+// A file of Size bytes that repeats nowhere within a buffer's length.
+void WritePatternFile(const std::string& Path, uint64_t Size);
+bool FileExists(const std::string& Path);
+// True when both files exist and hold the same bytes.
+bool SameContents(const std::string& PathA, const std::string& PathB);
+
+}  // namespace FtpTestEnv
