@@ -20,6 +20,8 @@ public:
   // Waits until Execute has returned (at once when the thread never started).
   void WaitFor();
   DWORD ThreadId() const { return FThreadId; }
+  // The thread's handle, null before Start (for an APC that wakes its wait).
+  HANDLE Handle() const { return FHandle; }
 
 protected:
   virtual void Execute() = 0;

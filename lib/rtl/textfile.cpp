@@ -1,0 +1,85 @@
+#include "textfile.h"
+
+#include "exceptions.h"
+
+namespace {
+constexpr size_t BufferSize = 65536;
+}  // namespace
+
+TTextFileReader::TTextFileReader(const std::string& FileName)
+    : FHandle(CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+
+TTextFileReader::~TTextFileReader() {
+  if (Opened()) { CloseHandle(FHandle); }
+}
+
+bool TTextFileReader::Fill() {
+  if (!Opened() || FFailed) { return false; }
+  FBuffer.erase(0, FPos);
+  FPos = 0;
+  const size_t Kept = FBuffer.size();
+  FBuffer.resize(Kept + BufferSize);
+  DWORD Read = 0;
+  if (!ReadFile(FHandle, &FBuffer[Kept], BufferSize, &Read, nullptr)) {
+    FFailed = true;
+    Read = 0;
+  }
+  FBuffer.resize(Kept + Read);
+  return Read > 0;
+}
+
+bool TTextFileReader::ReadLine(std::string& Line) {
+  size_t End;
+  while ((End = FBuffer.find('\n', FPos)) == std::string::npos) {
+    if (!Fill()) {
+      if (FFailed || FPos >= FBuffer.size()) { return false; }
+      End = FBuffer.size();  // the last line, without a line break
+      break;
+    }
+  }
+  const size_t Next = End < FBuffer.size() ? End + 1 : End;
+  if (End > FPos && FBuffer[End - 1] == '\r') { --End; }
+  Line.assign(FBuffer, FPos, End - FPos);
+  FPos = Next;
+  return true;
+}
+
+TTextFileWriter::TTextFileWriter(const std::string& FileName)
+    : FHandle(CreateFileA(FileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr)) {
+  if (FHandle == INVALID_HANDLE_VALUE) { RaiseLastOSError(); }
+}
+
+TTextFileWriter::~TTextFileWriter() {
+  if (FHandle == INVALID_HANDLE_VALUE) { return; }
+  DWORD Written;
+  WriteFile(FHandle, FBuffer.data(), static_cast<DWORD>(FBuffer.size()), &Written, nullptr);
+  CloseHandle(FHandle);
+}
+
+void TTextFileWriter::Flush() {
+  DWORD Written = 0;
+  if (!WriteFile(FHandle, FBuffer.data(), static_cast<DWORD>(FBuffer.size()), &Written, nullptr) ||
+      Written != FBuffer.size()) {
+    const DWORD Error = GetLastError();
+    CloseHandle(FHandle);
+    FHandle = INVALID_HANDLE_VALUE;
+    RaiseLastOSError(Error);
+  }
+  FBuffer.clear();
+}
+
+void TTextFileWriter::WriteLine(const std::string& Line) {
+  if (FHandle == INVALID_HANDLE_VALUE) { RaiseLastOSError(ERROR_INVALID_HANDLE); }
+  FBuffer += Line;
+  FBuffer += "\r\n";
+  if (FBuffer.size() >= BufferSize) { Flush(); }
+}
+
+void TTextFileWriter::Close() {
+  if (FHandle == INVALID_HANDLE_VALUE) { return; }
+  Flush();
+  CloseHandle(FHandle);
+  FHandle = INVALID_HANDLE_VALUE;
+}

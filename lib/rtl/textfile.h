@@ -1,0 +1,47 @@
+// Line-by-line text files of 8-bit characters over the ANSI file functions.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Lines end at LF; a CR right before it is dropped, so CR LF and LF both work.
+class TTextFileReader {
+public:
+  // Opened() is false when the file cannot be opened for reading.
+  explicit TTextFileReader(const std::string& FileName);
+  ~TTextFileReader();
+  TTextFileReader(const TTextFileReader&) = delete;
+  TTextFileReader& operator=(const TTextFileReader&) = delete;
+
+  bool Opened() const { return FHandle != INVALID_HANDLE_VALUE; }
+  // False at the end of the file and after a failed read; a line cut short by
+  // a failed read is not returned.
+  bool ReadLine(std::string& Line);
+
+private:
+  bool Fill();
+  HANDLE FHandle;
+  std::string FBuffer;
+  size_t FPos = 0;
+  bool FFailed = false;
+};
+
+// Creates the file anew; each line is written with CR LF through a buffer.
+class TTextFileWriter {
+public:
+  // Raises EOSError when the file cannot be created.
+  explicit TTextFileWriter(const std::string& FileName);
+  // Writes what is buffered, ignoring errors, when Close was not called.
+  ~TTextFileWriter();
+  TTextFileWriter(const TTextFileWriter&) = delete;
+  TTextFileWriter& operator=(const TTextFileWriter&) = delete;
+
+  // A failed write closes the file and raises EOSError; what was written stays.
+  void WriteLine(const std::string& Line);
+  void Close();
+
+private:
+  void Flush();
+  HANDLE FHandle;
+  std::string FBuffer;
+};

@@ -1,0 +1,191 @@
+#include "service/dirlist.h"
+
+#include <windows.h>
+
+#include "rtl/exceptions.h"
+#include "rtl/files.h"
+#include "rtl/formatdatetime.h"
+#include "rtl/strings.h"
+#include "rtl/textfile.h"
+#include "shared/commonhelpers.h"
+
+namespace {
+
+// The service has no string table, so the text stands here.
+const char* const DirectoryNotExistText = "Directory does not exist";
+const char* const DefaultStatusFileName = "dirlist.dst";
+const char* const HeaderTimeFormat = "yyyy/mm/dd hh:nn:ss:zzz";
+const char* const EntryTimeFormat = "yyyyy/mm/dd hh:nn:ss.zzz";
+
+// Hidden and system files, volume labels and folders are never listed.
+constexpr DWORD SkippedAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */ | FILE_ATTRIBUTE_DIRECTORY;
+
+bool IsListedFile(const WIN32_FIND_DATAA& Data) { return (Data.dwFileAttributes & SkippedAttributes) == 0; }
+
+// The standard-time bias only: a status time without "UTC" is taken as local
+// standard time, in summer as in winter.
+int32_t StandardBias() {
+  TIME_ZONE_INFORMATION Info{};
+  GetTimeZoneInformation(&Info);
+  return Info.Bias;
+}
+
+// Characters From (1-based) to From + Count - 1, as far as the text reaches.
+int32_t PieceOf(const std::string& Text, size_t From, size_t Count, int32_t Default) {
+  return From <= Text.size() ? StrToIntDef(Text.substr(From - 1, Count), Default) : Default;
+}
+
+// Sizes are written as unsigned 32-bit decimals and read back the same way, so
+// that a file of 2 GiB or more matches its line.
+uint32_t ReadSize(const std::string& Text) {
+  size_t I = Text.find_first_not_of(' ');
+  if (I == std::string::npos) { return 0; }
+  uint64_t Value = 0;
+  for (; I < Text.size(); ++I) {
+    if (Text[I] < '0' || Text[I] > '9') { return 0; }
+    Value = Value * 10 + (Text[I] - '0');
+    if (Value > 0xFFFFFFFFull) { return 0; }
+  }
+  return static_cast<uint32_t>(Value);
+}
+
+// The time is read by character positions, so any one-character separators
+// read back; false for a date or time out of range.
+bool ReadEntryTime(const std::string& Text, int32_t Bias, TDateTime& Time) {
+  TDateTime DatePart, TimePart;
+  if (!TryEncodeDate(PieceOf(Text, 1, 4, 2000), PieceOf(Text, 6, 2, 1), PieceOf(Text, 9, 2, 1), DatePart) ||
+      !TryEncodeTime(PieceOf(Text, 12, 2, 0), PieceOf(Text, 15, 2, 0), PieceOf(Text, 18, 2, 0),
+                     PieceOf(Text, 21, 3, 1), TimePart)) {
+    return false;
+  }
+  Time = DatePart + TimePart;
+  if (Text.find("UTC") == std::string::npos) { Time += Bias / 1440.0; }
+  return true;
+}
+
+}  // namespace
+
+TDirectoryList::TDirectoryList(const std::string& Directory, const std::string& Ext, const std::string& EntryParam,
+                               TDateTime SinceTime, const std::string& StatusFileName)
+    : FDirectory(Directory),
+      FExt(Ext),
+      FEntryParam(EntryParam),
+      FSinceTime(SinceTime),
+      FStatusFileName(StatusFileName.empty() ? DefaultStatusFileName : StatusFileName) {
+  if (!FDirectory.empty() && FDirectory.back() == '\\') { FDirectory.pop_back(); }
+  if (!DirectoryExists(FDirectory)) {
+    throw Exception(std::string(DirectoryNotExistText) + "\"" + FDirectory + "\"");
+  }
+  Load();
+}
+
+TDirectoryList::~TDirectoryList() = default;
+
+void TDirectoryList::Load() {
+  const int32_t Bias = StandardBias();
+  ListDirectory();
+  FFiles.Sort();
+  if (FileExists(FDirectory + "\\" + FStatusFileName)) { ReadStatusFile(Bias); }
+}
+
+void TDirectoryList::ListDirectory() {
+  WIN32_FIND_DATAA Data;
+  HANDLE Search = FindFirstFileA((FDirectory + "\\*." + FExt).c_str(), &Data);
+  if (Search == INVALID_HANDLE_VALUE) { return; }
+  do {
+    // Status files, of either destination, are never listed.
+    if (!IsListedFile(Data) || AnsiSameText(ExtractFileExt(Data.cFileName), ".dst")) { continue; }
+    FEntries.push_back({static_cast<int32_t>(Data.nFileSizeLow), FileTimeToDateTime(Data.ftLastWriteTime), true});
+    FFiles.AddObject(Data.cFileName, &FEntries.back());
+  } while (FindNextFileA(Search, &Data));
+  FindClose(Search);
+}
+
+// A file that cannot be read, or a line out of range, ends the reading quietly:
+// files not named by then stay changed.
+void TDirectoryList::ReadStatusFile(int32_t Bias) {
+  TTextFileReader Reader(FDirectory + "\\" + FStatusFileName);
+  std::string Line;
+  bool Valid = true;
+  while (Valid && Reader.ReadLine(Line)) { ApplyStatusLine(Trim(Line), Bias, Valid); }
+}
+
+void TDirectoryList::ApplyStatusLine(const std::string& Line, int32_t Bias, bool& Valid) {
+  if (Line.empty() || Line[0] == '#') { return; }
+  const int32_t Size = static_cast<int32_t>(ReadSize(GetField(Line, '\t', 1)));
+  TDateTime Time;
+  if (!ReadEntryTime(GetField(Line, '\t', 2), Bias, Time)) {
+    Valid = false;
+    return;
+  }
+  int Index;
+  if (!FFiles.Find(GetField(Line, '\t', 0), Index)) { return; }
+  TDirEntry& Entry = *EntryAt(Index);
+  if (Size != Entry.Size || SecondsBetween(Time, Entry.Time) > 2) {
+    Entry.Changed = true;
+  } else if (FSinceTime > 0 && Entry.Time > FSinceTime) {
+    Entry.Changed = SecondsBetween(Entry.Time, FSinceTime) > 2;
+  } else {
+    Entry.Changed = false;
+  }
+}
+
+void TDirectoryList::Process(bool Ascending, const TProcessFileEvent& OnFile) {
+  bool Continue = true;
+  const int Count = FFiles.Count();
+  for (int K = 0; K < Count; ++K) {
+    const int Index = Ascending ? K : Count - 1 - K;
+    TDirEntry& Entry = *EntryAt(Index);
+    if (!Entry.Changed) { continue; }
+    try {
+      const bool Handled = OnFile(FDirectory + "\\" + FFiles[Index], FEntryParam, Continue);
+      Entry.Changed = !Handled;
+      Entry.Sent = Handled;
+      ++(Handled ? FOkCount : FFailCount);
+      if (!Continue) { break; }
+    } catch (...) {
+      // The file stays changed and is offered again at the next cycle.
+    }
+  }
+}
+
+void TDirectoryList::Save() {
+  const int32_t Bias = StandardBias();
+  const std::string Path = IncludeTrailingPathDelimiter(FDirectory) + FStatusFileName;
+  // A read-only or hidden status file could not be created anew.
+  if (FileExists(Path)) { SetFileAttributesA(Path.c_str(), FILE_ATTRIBUTE_NORMAL); }
+  TTextFileWriter Writer(Path);
+  Writer.WriteLine("# directory status file ");
+  Writer.WriteLine("# directory: " + FDirectory);
+  Writer.WriteLine("# file mask: *." + FExt);
+  Writer.WriteLine("# last update: " + FormatDateTime(HeaderTimeFormat, Now()) + " " + UtcOffsetText(Bias));
+  for (int I = 0; I < FFiles.Count(); ++I) {
+    if (!EntryAt(I)->Changed) { Writer.WriteLine(EntryLine(I)); }
+  }
+  Writer.Close();
+}
+
+// A sent file is recorded with the size and time it has now (the old values when
+// it has gone). A file that was not sent keeps what the listing found: had it
+// changed since, recording its new values would mark a change as sent that never
+// was, and the search again costs more than the whole listing.
+std::string TDirectoryList::EntryLine(int Index) {
+  TDirEntry& Entry = *EntryAt(Index);
+  if (Entry.Sent) { RefreshEntry(Index); }
+  return FFiles[Index] + "\t" + std::to_string(static_cast<uint32_t>(Entry.Size)) + "\t" +
+         FormatDateTime(EntryTimeFormat, Entry.Time) + " UTC";
+}
+
+void TDirectoryList::RefreshEntry(int Index) {
+  TDirEntry& Entry = *EntryAt(Index);
+  WIN32_FIND_DATAA Data;
+  HANDLE Search = FindFirstFileA((FDirectory + "\\" + FFiles[Index]).c_str(), &Data);
+  if (Search != INVALID_HANDLE_VALUE) {
+    FindClose(Search);
+    if (IsListedFile(Data)) {
+      Entry.Size = static_cast<int32_t>(Data.nFileSizeLow);
+      Entry.Time = FileTimeToDateTime(Data.ftLastWriteTime);
+    }
+  }
+}

@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "pipeclient.h"
+#include "rtl/datetime.h"
+#include "rtl/formatdatetime.h"
+#include "service/pipeserver.h"
+#include "service/srvinfo.h"
+
+namespace {
+
+std::unique_ptr<TPipeServer> StartBareServer(const std::string& Name, int32_t Instances) {
+  auto Server = std::make_unique<TPipeServer>(Name, Instances, &PipeSecurityAttributes);
+  Server->Start();
+  return Server;
+}
+
+bool ThreadEnds(TThread& Thread, DWORD Timeout = 5000) {
+  return WaitForSingleObject(Thread.Handle(), Timeout) == WAIT_OBJECT_0;
+}
+
+bool IsAck(const std::string& Answer, const std::string& Size, const std::string& Before, const std::string& After) {
+  const std::string Head = "ACK " + Size + " bytes ";
+  if (Answer.size() != Head.size() + 8 || Answer.compare(0, Head.size(), Head) != 0) { return false; }
+  const std::string Time = Answer.substr(Head.size());
+  return (Time >= Before && Time <= After) || Before > After;  // After < Before: midnight passed
+}
+
+std::string TimeNow() { return FormatDateTime("hh:nn:ss", Now()); }
+
+// The open fails with ERROR_PIPE_BUSY; the one-call transaction that does not wait
+// fails too (Wine's reports the wait's ERROR_SEM_TIMEOUT).
+void ExpectEveryInstanceBusy(const std::string& Path) {
+  HANDLE Pipe = CreateFileA(Path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(Pipe, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PIPE_BUSY));
+  if (Pipe != INVALID_HANDLE_VALUE) { CloseHandle(Pipe); }
+  std::string Answer;
+  DWORD Error = 0;
+  EXPECT_FALSE(CallPipe(Path, MakeRequest(ReqGetStats), Answer, NMPWAIT_NOWAIT, &Error));
+  EXPECT_TRUE(Error == ERROR_PIPE_BUSY || Error == ERROR_SEM_TIMEOUT) << Error;
+}
+
+}  // namespace
+
+TEST(PipeServer, BareServerAnswersAckWithTheRequestSizeAndTime) {
+  const std::string Name = UniquePipeName("Bare");
+  auto Server = StartBareServer(Name, 2);
+  ASSERT_TRUE(WaitForPipe(PipePath(Name)));
+  const std::string Before = TimeNow();
+  const std::string Answer = Call(PipePath(Name), MakeRequest(ReqGetStats));
+  const std::string Short = Call(PipePath(Name), "x");
+  const std::string After = TimeNow();
+  EXPECT_EQ(Answer.size(), 21u);
+  EXPECT_TRUE(IsAck(Answer, "28", Before, After)) << Answer;
+  EXPECT_TRUE(IsAck(Short, "1", Before, After)) << Short;
+}
+
+TEST(PipeServer, ServesSeveralRequestsOnOneConnection) {
+  const std::string Name = UniquePipeName("Twice");
+  auto Server = StartBareServer(Name, 1);
+  TPipeConnection Client;
+  ASSERT_TRUE(Client.Open(PipePath(Name)));
+  std::string First, Second;
+  const std::string Before = TimeNow();
+  ASSERT_TRUE(Client.Transact(std::string(28, 'a'), First));
+  ASSERT_TRUE(Client.Transact(std::string(16384, 'b'), Second));
+  const std::string After = TimeNow();
+  EXPECT_TRUE(IsAck(First, "28", Before, After)) << First;
+  EXPECT_TRUE(IsAck(Second, "16384", Before, After)) << Second;
+}
+
+TEST(PipeServer, DropsARequestLongerThanItsBufferAndListensAgain) {
+  const std::string Name = UniquePipeName("Long");
+  auto Server = StartBareServer(Name, 1);
+  {
+    TPipeConnection Client;
+    ASSERT_TRUE(Client.Open(PipePath(Name)));
+    Client.Write(std::string(20000, 'z'));
+    std::string Answer;
+    EXPECT_FALSE(Client.Read(Answer)) << Answer;
+  }
+  // The one instance serves the next client.
+  EXPECT_EQ(Call(PipePath(Name), std::string(28, 'a')).substr(0, 13), "ACK 28 bytes ");
+}
+
+TEST(PipeServer, AClientThatDoesNotWaitFindsEveryInstanceBusy) {
+  const std::string Name = UniquePipeName("Busy");
+  auto Server = StartBareServer(Name, 2);
+  TPipeConnection First, Second;
+  ASSERT_TRUE(First.Open(PipePath(Name)));
+  ASSERT_TRUE(Second.Open(PipePath(Name)));
+  ExpectEveryInstanceBusy(PipePath(Name));
+  std::string Answer;
+  // The busy instances still serve their own clients.
+  ASSERT_TRUE(Second.Transact("hello", Answer));
+  EXPECT_EQ(Answer.substr(0, 12), "ACK 5 bytes ");
+  First.Close();
+  EXPECT_EQ(Call(PipePath(Name), "abc").substr(0, 12), "ACK 3 bytes ");
+}
+
+TEST(PipeServer, StopWithAClientConnectedEndsTheThreadAndBreaksThePipe) {
+  const std::string Name = UniquePipeName("Stop");
+  auto Server = StartBareServer(Name, 1);
+  TPipeConnection Client;
+  ASSERT_TRUE(Client.Open(PipePath(Name)));
+  std::string Answer;
+  ASSERT_TRUE(Client.Transact("ping", Answer));
+  Server->Stop();
+  Server->Stop();
+  EXPECT_TRUE(ThreadEnds(*Server));
+  EXPECT_FALSE(Client.Transact("ping", Answer));
+}
+
+TEST(PipeServer, InstanceCountIsCutToSixtyFourAndZeroServesNothing) {
+  EXPECT_EQ(std::make_unique<TPipeServer>("Many", 100, nullptr)->InstanceCount(), 64);
+  EXPECT_EQ(std::make_unique<TPipeServer>("Neg", -1, nullptr)->InstanceCount(), 0);
+  const std::string Name = UniquePipeName("None");
+  auto Server = StartBareServer(Name, 0);
+  Sleep(100);
+  EXPECT_FALSE(WaitNamedPipeA(PipePath(Name).c_str(), NMPWAIT_NOWAIT));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  Server->Stop();
+  EXPECT_TRUE(ThreadEnds(*Server));
+}
+
+// 65 handles would be needed for one wait: every instance, the last one too,
+// must serve, and Stop must still end the thread.
+TEST(PipeServer, SixtyFourInstancesServeSixtyFourClientsAtOnce) {
+  constexpr int Clients = 64;
+  const std::string Name = UniquePipeName("Full");
+  auto Server = StartBareServer(Name, Clients);
+  ASSERT_TRUE(WaitForPipe(PipePath(Name)));
+  std::atomic<int> Connected{0}, Answered{0};
+  HANDLE Go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::vector<std::thread> Threads;
+  for (int i = 0; i < Clients; ++i) {
+    Threads.emplace_back([&, i] {
+      TPipeConnection Client;
+      if (!Client.Open(PipePath(Name), 10000)) { return; }
+      ++Connected;
+      WaitForSingleObject(Go, 10000);
+      const std::string Request(i + 1, 'r');
+      std::string Answer;
+      if (Client.Transact(Request, Answer) && Answer.rfind("ACK " + std::to_string(i + 1) + " bytes ", 0) == 0) {
+        ++Answered;
+      }
+    });
+  }
+  for (int Turn = 0; Turn < 1000 && Connected < Clients; ++Turn) { Sleep(10); }
+  EXPECT_EQ(Connected, Clients);
+  ExpectEveryInstanceBusy(PipePath(Name));
+  SetEvent(Go);
+  for (int Turn = 0; Turn < 1000 && Answered < Connected; ++Turn) { Sleep(10); }
+  EXPECT_EQ(Answered, Clients);
+  Server->Stop();  // breaks the pipe of any client still waiting
+  EXPECT_TRUE(ThreadEnds(*Server));
+  for (std::thread& Thread : Threads) { Thread.join(); }
+  CloseHandle(Go);
+}
+
+namespace {
+
+// Its first listens fail the way a client that came and went makes them fail.
+class TFailingListenServer : public TOrdanixSrvInfo {
+public:
+  static constexpr int Failures = 3;
+  explicit TFailingListenServer(const std::string& Name) : TOrdanixSrvInfo(Name, 1) {}
+  ~TFailingListenServer() override {
+    Stop();
+    WaitFor();
+  }
+  std::atomic<int> Calls{0};
+  DWORD Ticks[Failures + 1] = {};
+
+protected:
+  BOOL StartListening(HANDLE Pipe, OVERLAPPED& Overlapped) override {
+    const int Call = Calls;
+    if (Call <= Failures) { Ticks[Call] = GetTickCount(); }
+    ++Calls;
+    if (Call < Failures) {
+      SetLastError(ERROR_NO_DATA);
+      return FALSE;
+    }
+    return TOrdanixSrvInfo::StartListening(Pipe, Overlapped);
+  }
+};
+
+}  // namespace
+
+TEST(PipeServer, AFailedListenIsRetriedAfterADelayAndCounted) {
+  const std::string Name = UniquePipeName("Retry");
+  auto Server = std::make_unique<TFailingListenServer>(Name);
+  Server->Start();
+  for (int Turn = 0; Turn < 500 && Server->Calls <= TFailingListenServer::Failures; ++Turn) { Sleep(10); }
+  ASSERT_EQ(Server->Calls, TFailingListenServer::Failures + 1);
+  for (int i = 1; i <= TFailingListenServer::Failures; ++i) {
+    EXPECT_GE(Server->Ticks[i] - Server->Ticks[i - 1], TPipeServer::ListenRetryDelay - 50) << i;
+  }
+  const std::string Answer = Call(PipePath(Name), MakeRequest(ReqGetStats));
+  ASSERT_EQ(Answer.size(), static_cast<size_t>(StatsAnswerSize));
+  TPipeServerStats Stats;
+  memcpy(&Stats, Answer.data() + PipeStatsOffset, sizeof(Stats));
+  EXPECT_EQ(Stats.ConnectErrors, static_cast<uint32_t>(TFailingListenServer::Failures));
+  EXPECT_EQ(Stats.Connections, 1u);
+  EXPECT_EQ(Server->Calls, TFailingListenServer::Failures + 1);
+}
