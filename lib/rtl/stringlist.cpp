@@ -5,7 +5,8 @@
 #include "strings.h"
 
 int TStringList::AddObject(const std::string& S, void* Object) {
-  FItems.push_back({S, Object});
+  FItems.push_back({S, Object, {}});
+  FSortedByKey = false;
   return Count() - 1;
 }
 
@@ -17,15 +18,17 @@ int TStringList::IndexOf(const std::string& S) const {
 }
 
 void TStringList::Sort() {
-  std::sort(FItems.begin(), FItems.end(),
-            [](const Item& A, const Item& B) { return AnsiCompareText(A.Text, B.Text) < 0; });
+  for (Item& I : FItems) { I.SortKey = AnsiSortKey(I.Text); }
+  std::sort(FItems.begin(), FItems.end(), [](const Item& A, const Item& B) { return A.SortKey < B.SortKey; });
+  FSortedByKey = true;
 }
 
 bool TStringList::Find(const std::string& S, int& Index) const {
+  const std::string Key = FSortedByKey ? AnsiSortKey(S) : std::string();
   int Low = 0, High = Count() - 1;
   while (Low <= High) {
     const int Mid = (Low + High) / 2;
-    const int C = AnsiCompareText(FItems[Mid].Text, S);
+    const int C = FSortedByKey ? FItems[Mid].SortKey.compare(Key) : AnsiCompareText(FItems[Mid].Text, S);
     if (C == 0) {
       Index = Mid;
       return true;

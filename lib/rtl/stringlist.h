@@ -12,10 +12,14 @@ public:
 
   int Add(const std::string& S) { return AddObject(S, nullptr); }
   int AddObject(const std::string& S, void* Object);
-  void Clear() { FItems.clear(); }
+  void Clear() {
+    FItems.clear();
+    FSortedByKey = false;
+  }
   // First index of S ignoring case (the locale's rules), or -1.
   int IndexOf(const std::string& S) const;
-  // Ascending by the locale's case-insensitive comparison.
+  // Ascending by the locale's case-insensitive comparison. Each item's sort key
+  // is made once, so sorting and later look-ups compare bytes.
   void Sort();
   // Bisection over a sorted list, ignoring case; true and Index when found.
   bool Find(const std::string& S, int& Index) const;
@@ -26,6 +30,8 @@ private:
   struct Item {
     std::string Text;
     void* Object;
+    std::string SortKey;  // made by Sort
   };
   std::vector<Item> FItems;
+  bool FSortedByKey = false;  // every item has its key and the list is in key order
 };

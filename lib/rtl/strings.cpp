@@ -41,6 +41,14 @@ int AnsiCompareText(const std::string& A, const std::string& B) {
 
 bool AnsiSameText(const std::string& A, const std::string& B) { return AnsiCompareText(A, B) == 0; }
 
+std::string AnsiSortKey(const std::string& S) {
+  const DWORD Flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+  const int Size = LCMapStringA(LOCALE_USER_DEFAULT, Flags, S.data(), static_cast<int>(S.size()), nullptr, 0);
+  std::string Key(Size > 0 ? Size : 0, '\0');
+  if (Size > 0) { LCMapStringA(LOCALE_USER_DEFAULT, Flags, S.data(), static_cast<int>(S.size()), Key.data(), Size); }
+  return Key;
+}
+
 bool TryStrToInt(const std::string& S, int32_t& Value) {
   size_t I = 0;
   while (I < S.size() && S[I] == ' ') { ++I; }

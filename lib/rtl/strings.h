@@ -13,6 +13,8 @@ std::string AnsiLowerCase(const std::string& S);
 // <0, 0, >0 like strcmp, ignoring case, by the user locale's collation.
 int AnsiCompareText(const std::string& A, const std::string& B);
 bool AnsiSameText(const std::string& A, const std::string& B);
+// Bytes that order as AnsiCompareText orders the texts (the locale's sort key).
+std::string AnsiSortKey(const std::string& S);
 
 // Signed 32-bit integer: leading blanks, an optional sign, then decimal digits or,
 // after "$" or "0x"/"0X", hexadecimal digits (up to eight, taken as 32 bits);

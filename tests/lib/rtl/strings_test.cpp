@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "rtl/exceptions.h"
 #include "rtl/stringlist.h"
 #include "rtl/strings.h"
@@ -77,4 +79,29 @@ TEST(StringList, KeepsTheObjectOfEachItem) {
   L.Sort();
   EXPECT_EQ(L.Objects(0), &A);
   EXPECT_EQ(L.Text(), "first\r\nsecond\r\n");
+}
+
+TEST(Strings, SortKeysOrderAsTheLocalesComparison) {
+  const std::vector<std::string> Names{"a.scb", "A.SCB", "b.scb", "B2.scb", "co-op.txt", "coop.txt", "c\xE9.txt",
+                                       "ce.txt", "CF.txt", "it's.txt", "its.txt", "10.txt", "9.txt", "_x.txt",
+                                       "x_.txt", "\xC9t\xE9.txt", "ete.txt", "zz.txt", "", " "};
+  for (const std::string& A : Names) {
+    for (const std::string& B : Names) {
+      const int ByText = AnsiCompareText(A, B);
+      const int ByKey = AnsiSortKey(A).compare(AnsiSortKey(B));
+      EXPECT_EQ(ByText < 0, ByKey < 0) << A << " / " << B;
+      EXPECT_EQ(ByText == 0, ByKey == 0) << A << " / " << B;
+    }
+  }
+}
+
+TEST(StringList, FindStillWorksAfterItemsAreAddedToASortedList) {
+  TStringList L;
+  L.Add("b");
+  L.Add("a");
+  L.Sort();
+  L.Add("c");  // no longer known to be in key order: compared as texts
+  int Index = -1;
+  EXPECT_TRUE(L.Find("B", Index));
+  EXPECT_EQ(Index, 1);
 }
