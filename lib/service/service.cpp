@@ -1,0 +1,115 @@
+#include "service.h"
+
+#include <exception>
+
+TService::TService(std::string Name, std::string DisplayName)
+    : FName(std::move(Name)), FDisplayName(std::move(DisplayName)), FEventLog(FName) {}
+
+void TService::ReportStatus() {
+  if (!FStatusHandle) { return; }  // not run by the service control manager
+  const DWORD State = FStatus;
+  const bool Pending =
+      State == SERVICE_START_PENDING || State == SERVICE_STOP_PENDING || State == SERVICE_CONTINUE_PENDING ||
+      State == SERVICE_PAUSE_PENDING;
+  SERVICE_STATUS S{};
+  S.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+  S.dwCurrentState = State;
+  if (!Pending && State != SERVICE_STOPPED) {
+    S.dwControlsAccepted = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN;
+    if (AllowPause) { S.dwControlsAccepted |= SERVICE_ACCEPT_PAUSE_CONTINUE; }
+  }
+  S.dwWin32ExitCode = FExitCode;
+  if (FExitCode == ERROR_SERVICE_SPECIFIC_ERROR) { S.dwServiceSpecificExitCode = 1; }
+  S.dwCheckPoint = Pending ? ++FCheckPoint : 0;
+  S.dwWaitHint = Pending ? WaitHint : 0;
+  SetServiceStatus(FStatusHandle, &S);
+}
+
+void TService::SetStatus(DWORD State) {
+  if (FStatus != State) { FCheckPoint = 0; }
+  FStatus = State;
+  ReportStatus();
+}
+
+void TService::ProcessRequests(bool WaitForMessage) {
+  MSG Msg;
+  while (!Terminated()) {
+    if (WaitForMessage) {
+      if (GetMessageA(&Msg, nullptr, 0, 0) <= 0) { return; }
+    } else if (!PeekMessageA(&Msg, nullptr, 0, 0, PM_REMOVE)) {
+      return;
+    }
+    if (Msg.hwnd == nullptr && Msg.message == CM_SERVICE_CONTROL_CODE) {
+      DispatchControl(static_cast<DWORD>(Msg.wParam));
+    } else {
+      TranslateMessage(&Msg);
+      DispatchMessageA(&Msg);
+    }
+  }
+}
+
+void TService::DispatchControl(DWORD Code) {
+  switch (Code) {
+    case SERVICE_CONTROL_STOP: HandleStop(); break;
+    case SERVICE_CONTROL_SHUTDOWN: HandleShutdown(); break;
+    default: ReportStatus(); break;  // interrogate, and requests this service does not take
+  }
+}
+
+void TService::HandleStop() {
+  const DWORD Previous = FStatus;
+  SetStatus(SERVICE_STOP_PENDING);
+  bool Stopped = true;
+  try {
+    ServiceStop(Stopped);
+  } catch (const std::exception& E) {
+    LogMessage(E.what(), EVENTLOG_ERROR_TYPE, 0, 0);
+  }
+  if (Stopped) {
+    FTerminated = true;
+  } else {
+    SetStatus(Previous);
+  }
+}
+
+void TService::HandleShutdown() {
+  SetStatus(SERVICE_STOP_PENDING);
+  try {
+    ServiceShutdown();
+  } catch (const std::exception& E) {
+    LogMessage(E.what(), EVENTLOG_ERROR_TYPE, 0, 0);
+  }
+  FTerminated = true;  // the system goes down whatever the handler said
+}
+
+void TService::LogMessage(const std::string& Message, uint16_t EventType, uint16_t Category, uint32_t ID) {
+  FEventLog.Write(Message, EventType, Category, ID);
+}
+
+void TService::Run() {
+  SetStatus(SERVICE_START_PENDING);
+  bool Started = true;
+  try {
+    ServiceStart(Started);
+  } catch (const std::exception& E) {
+    LogMessage(E.what(), EVENTLOG_ERROR_TYPE, 0, 0);
+    Started = false;
+  }
+  if (!Started) {
+    FExitCode = ERROR_SERVICE_SPECIFIC_ERROR;
+    SetStatus(SERVICE_STOPPED);
+    return;
+  }
+  SetStatus(SERVICE_RUNNING);
+  try {
+    ServiceExecute();
+  } catch (const std::exception& E) {
+    LogMessage(E.what(), EVENTLOG_ERROR_TYPE, 0, 0);
+  }
+  SetStatus(SERVICE_STOPPED);
+}
+
+void TService::ServiceStart(bool&) {}
+void TService::ServiceStop(bool&) {}
+void TService::ServiceShutdown() {}
+void TService::ServiceExecute() { ProcessRequests(true); }

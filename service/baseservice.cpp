@@ -1,0 +1,274 @@
+#include "service/baseservice.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+#include "rtl/files.h"
+#include "service/srvcontrol.h"
+#include "service/srvinfo.h"
+#include "shared/commonhelpers.h"
+
+namespace {
+
+constexpr int32_t InfoPipeInstances = 4;
+constexpr int32_t ControlPipeInstances = 1;
+
+// Copies at most Limit characters and the terminator.
+template <size_t N>
+void CopyText(char (&Dest)[N], const std::string& Text, size_t Limit) {
+  const size_t Count = std::min(Text.size(), Limit);
+  std::memcpy(Dest, Text.data(), Count);
+  Dest[Count] = '\0';
+}
+
+}  // namespace
+
+TBaseOrdanixService::TBaseOrdanixService(const std::string& Name, const std::string& DisplayName)
+    : TService(Name, DisplayName) {}
+
+// A start that was refused leaves its pipe servers running and the log attached:
+// neither may reach a half-destroyed object.
+TBaseOrdanixService::~TBaseOrdanixService() {
+  ClearLogTarget();
+  StopPipeServers();
+}
+
+template <class F>
+bool TBaseOrdanixService::RunStep(F&& Step) {
+  try {
+    Step();
+    return true;
+  } catch (const std::exception& E) {
+    Log(3, E.what());
+    return false;
+  }
+}
+
+void TBaseOrdanixService::ServiceStart(bool& Started) {
+  try {
+    FLock = std::make_unique<TCriticalSection>();
+  } catch (...) {
+    Started = false;
+    return;
+  }
+  SetLogTarget(this, AppDir + "\\" + FLogName);
+  TrimLogFile();
+  Log(0, Name() + " service started");
+  Started = Startup();
+}
+
+bool TBaseOrdanixService::Startup() {
+  bool Result = true;
+  {
+    TLocked Locked(*this);
+    FStarting = true;
+    FIdle = false;
+    FFilesOk = FFilesBad = FElapsedMs = 0;
+    FLastOkFile.clear();
+    FLastBadFile.clear();
+    FLastInfoText.clear();
+    FLastErrorText.clear();
+    FLastOkTime = FLastBadTime = FLastInfoTime = FLastErrorTime = SYSTEMTIME{};
+  }
+  // A failure of the first two steps ends the start-up; the others let it go on.
+  const bool Completed = RunStep([&] {
+    // The configuration is read below: this is the switch's value before loading.
+    if (FConfig->LogDetailed) { Log(0, "Starting service..."); }
+    FVersionInfo = std::make_unique<TVersionInfo>("", "");
+
+    Result &= RunStep([&] {
+      FEntries = std::make_unique<TStringList>();
+      FStatusFiles = std::make_unique<TStringList>();
+      FStatusFiles->Add("dirlist.dst");
+      FCurrentDestination = 0;
+    });
+    Result &= RunStep([&] {
+      FConfig->LoadFromFile(AppDir + "\\" + FIniName);
+      if (FConfig->LogDetailed) { Log(0, "Configuration loaded from \"" + FIniName + "\""); }
+      LogMonitoredDirectories();
+    });
+    Result &= RunStep([&] {
+      FInfoServer = std::make_unique<TOrdanixSrvInfo>(FInfoPipeName, InfoPipeInstances);
+      FInfoServer->OnGetStats.Set(
+          [this](TOrdanixSrvInfo& Sender, TServiceStatsRecord& Record) { FillStatsRecord(Sender, Record); });
+      FInfoServer->Start();
+      if (FConfig->LogDetailed) { Log(0, "Pipe server \"" + FInfoPipeName + "\" started"); }
+    });
+    Result &= RunStep([&] {
+      FControlServer = std::make_unique<TOrdanixSrvControl>(FControlPipeName, ControlPipeInstances, FIniName);
+      FControlServer->OnGetConfig.Set([this](TOrdanixSrvControl& Sender) { OnConfigRetrieved(Sender); });
+      FControlServer->OnSetConfig.Set([this](TOrdanixSrvControl& Sender) { OnConfigUpdated(Sender); });
+      FControlServer->Start();
+      if (FConfig->LogDetailed) { Log(0, "Pipe server \"" + FControlPipeName + "\" started"); }
+    });
+
+    TLocked Locked(*this);
+    FStarting = false;
+    FIdle = true;
+    FFilesOk = FFilesBad = FElapsedMs = 0;
+  });
+  return Completed && Result;
+}
+
+void TBaseOrdanixService::LogMonitoredDirectories() {
+  for (int32_t I = 0; I < MaxTrackDirectories; ++I) {
+    const std::string& Directory = FConfig->GetTrackDirectory(I);
+    if (!Directory.empty()) { Log(0, "Monitor directory " + Directory); }
+  }
+}
+
+// A stop or shutdown dispatched while the scheduler runs (from a descendant's
+// per-file handler or wait inside a cycle) only marks the service: the cycle
+// unwinds still using the lock, the log, the lists and the pipe servers, and
+// ServiceExecute releases them once its loop has returned. Stopped stays true,
+// so the service is terminated at once and the cycle gives way at its next
+// check point.
+void TBaseOrdanixService::ServiceStop(bool&) { EndService(" service stopped"); }
+
+void TBaseOrdanixService::ServiceShutdown() { EndService(" stopped at system shutdown"); }
+
+void TBaseOrdanixService::EndService(const std::string& Text) {
+  if (FSchedulerRunning) {
+    FDeferredStopText = Text;
+    return;
+  }
+  Shutdown();
+  Log(0, Name() + Text);
+  try {
+    FLock.reset();
+  } catch (...) {
+    // Freeing the lock never keeps the service from stopping.
+  }
+  ClearLogTarget();
+}
+
+bool TBaseOrdanixService::Shutdown() {
+  if (FConfig->LogDetailed) { Log(0, "Stopping service..."); }
+  RunStep([&] {
+    // Callbacks go first, so that a request still being served no longer reaches us.
+    if (FControlServer) {
+      FControlServer->OnSetConfig.Set(nullptr);
+      FControlServer->OnGetConfig.Set(nullptr);
+      FControlServer->Stop();
+      FControlServer.reset();
+      if (FConfig->LogDetailed) { Log(0, "Pipe server \"" + FControlPipeName + "\" stopped"); }
+    }
+    if (FInfoServer) {
+      FInfoServer->OnGetStats.Set(nullptr);
+      FInfoServer->Stop();
+      FInfoServer.reset();
+      if (FConfig->LogDetailed) { Log(0, "Pipe server \"" + FInfoPipeName + "\" stopped"); }
+    }
+    FStatusFiles.reset();
+    FEntries.reset();
+    FVersionInfo.reset();
+  });
+  return true;
+}
+
+void TBaseOrdanixService::StopPipeServers() {
+  if (FControlServer) {
+    FControlServer->OnSetConfig.Set(nullptr);
+    FControlServer->OnGetConfig.Set(nullptr);
+    FControlServer.reset();
+  }
+  if (FInfoServer) {
+    FInfoServer->OnGetStats.Set(nullptr);
+    FInfoServer.reset();
+  }
+}
+
+void TBaseOrdanixService::Lock() {
+  if (FLock) { FLock->Enter(); }  // no lock before the start and after the stop: one thread only
+}
+
+void TBaseOrdanixService::Unlock() {
+  if (FLock) { FLock->Leave(); }
+}
+
+void TBaseOrdanixService::Log(uint32_t Level, const std::string& Text) {
+  const SYSTEMTIME Time = LocalSystemTime();
+  {
+    TLocked Locked(*this);
+    if (Level >= 3) {
+      FLastErrorTime = Time;
+      FLastErrorText = Text;
+    } else {
+      FLastInfoTime = Time;
+      FLastInfoText = Text;
+    }
+  }
+  DebugLog(static_cast<int32_t>(Level), Text);
+}
+
+void TBaseOrdanixService::LogMessage(const std::string& Message, uint16_t EventType, uint16_t Category, uint32_t ID) {
+  TService::LogMessage(Message, EventType, Category, ID);
+}
+
+void TBaseOrdanixService::SetLastFile(const std::string& FileName, bool Ok, int32_t Depth) {
+  std::string Name = FileName;
+  if (Depth >= 0) {
+    Name = ExtractFileName(FileName);
+    std::string Folder = ExtractFileDir(FileName);
+    for (int32_t I = 0; I < Depth; ++I) {
+      Name = ExtractFileName(Folder) + "\\" + Name;
+      Folder = ExtractFileDir(Folder);
+    }
+  }
+  const SYSTEMTIME Time = LocalSystemTime();
+  TLocked Locked(*this);
+  if (Ok) {
+    FLastOkFile = Name;
+    FLastOkTime = Time;
+  } else {
+    FLastBadFile = Name;
+    FLastBadTime = Time;
+  }
+}
+
+void TBaseOrdanixService::SetLastStats(int32_t Ok, int32_t Bad, int32_t Ms) {
+  const SYSTEMTIME Time = LocalSystemTime();
+  TLocked Locked(*this);
+  FStatsOk = Ok;
+  FStatsBad = Bad;
+  FStatsMs = Ms;
+  FStatsTime = Time;
+}
+
+void TBaseOrdanixService::PublishNextRun() {
+  const SYSTEMTIME Time = DateTimeToSystemTime(FNextRun);
+  TLocked Locked(*this);
+  FNextRunTime = Time;
+}
+
+void TBaseOrdanixService::FillStatsRecord(TOrdanixSrvInfo&, TServiceStatsRecord& Record) {
+  TLocked Locked(*this);
+  Record.RecordSize = sizeof(TServiceStatsRecord);
+  Record.VersionMajor = FVersionInfo ? FVersionInfo->Major : 0;
+  Record.VersionMinor = FVersionInfo ? FVersionInfo->Minor : 0;
+  Record.VersionRelease = FVersionInfo ? FVersionInfo->Release : 0;
+  Record.Busy = FIdle ? 0 : 1;
+  Record.LastEventTime = FLastInfoTime;
+  Record.Reserved1 = 0;
+  Record.LastErrorTime = FLastErrorTime;
+  Record.Reserved2 = 0;
+  CopyText(Record.LastEventText, FLastInfoText, 127);
+  CopyText(Record.LastErrorText, FLastErrorText, 127);
+  CopyText(Record.LastFileOk, FLastOkFile, 64);
+  Record.LastFileOkAt = FLastOkTime;
+  CopyText(Record.LastFileBad, FLastBadFile, 64);
+  Record.LastFileBadAt = FLastBadTime;
+  Record.LastGroupOk = FStatsOk;
+  Record.LastGroupBad = FStatsBad;
+  Record.LastGroupMs = FStatsMs;
+  Record.LastGroupAt = FStatsTime;
+  Record.NextFileCheckAt = FNextRunTime;
+}
+
+void TBaseOrdanixService::OnConfigRetrieved(TOrdanixSrvControl&) {
+  Log(0, "Service configuration file retrieved by client");
+}
+
+// The configuration is read at start-up only: the new file counts from the next start.
+void TBaseOrdanixService::OnConfigUpdated(TOrdanixSrvControl&) { Log(0, "Service configuration file updated by client"); }

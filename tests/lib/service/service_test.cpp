@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "service/service.h"
+
+namespace {
+
+// Records its handlers; the test's thread stands in for the service thread.
+class TProbeService : public TService {
+public:
+  TProbeService() : TService("OdxProbe", "Odx Probe") {
+    MSG Msg;
+    PeekMessageA(&Msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+  }
+  ~TProbeService() override {
+    MSG Msg;
+    while (PeekMessageA(&Msg, nullptr, 0, 0, PM_REMOVE)) {}
+  }
+  void Post(DWORD Code) { PostThreadMessageA(GetCurrentThreadId(), CM_SERVICE_CONTROL_CODE, Code, 0); }
+
+  std::vector<std::string> Calls;
+  bool AcceptStop = true;
+
+protected:
+  void ServiceStop(bool& Stopped) override {
+    Calls.push_back(Status() == SERVICE_STOP_PENDING ? "stop (pending)" : "stop");
+    Stopped = AcceptStop;
+  }
+  void ServiceShutdown() override { Calls.push_back("shutdown"); }
+};
+
+TEST(ServiceRequests, StopIsDispatchedAndTerminatesTheService) {
+  TProbeService Service;
+  Service.Post(SERVICE_CONTROL_INTERROGATE);
+  Service.Post(SERVICE_CONTROL_STOP);
+  Service.Post(SERVICE_CONTROL_STOP);
+  Service.ProcessRequests(false);
+  EXPECT_EQ(Service.Calls, std::vector<std::string>{"stop (pending)"});  // nothing after the end
+  EXPECT_TRUE(Service.Terminated());
+  EXPECT_EQ(Service.Status(), static_cast<DWORD>(SERVICE_STOP_PENDING));
+}
+
+TEST(ServiceRequests, RefusedStopKeepsTheServiceRunning) {
+  TProbeService Service;
+  Service.AcceptStop = false;
+  Service.Post(SERVICE_CONTROL_STOP);
+  Service.ProcessRequests(false);
+  EXPECT_FALSE(Service.Terminated());
+  EXPECT_EQ(Service.Status(), static_cast<DWORD>(SERVICE_STOPPED));  // the state before the request
+  EXPECT_EQ(Service.Calls.size(), 1u);
+}
+
+TEST(ServiceRequests, ShutdownAlwaysTerminates) {
+  TProbeService Service;
+  Service.Post(SERVICE_CONTROL_SHUTDOWN);
+  Service.ProcessRequests(false);
+  EXPECT_EQ(Service.Calls, std::vector<std::string>{"shutdown"});
+  EXPECT_TRUE(Service.Terminated());
+}
+
+TEST(ServiceRequests, WithoutWaitingReturnsOnceTheQueueIsEmpty) {
+  TProbeService Service;
+  Service.Post(SERVICE_CONTROL_INTERROGATE);
+  Service.Post(SERVICE_CONTROL_PARAMCHANGE);
+  PostThreadMessageA(GetCurrentThreadId(), WM_USER + 7, 0, 0);
+  Service.ProcessRequests(false);
+  Service.ProcessRequests(false);
+  EXPECT_TRUE(Service.Calls.empty());
+  EXPECT_FALSE(Service.Terminated());
+  MSG Msg;
+  EXPECT_FALSE(PeekMessageA(&Msg, nullptr, 0, 0, PM_NOREMOVE));
+}
+
+TEST(ServiceRequests, WaitingServesUntilTheStop) {
+  TProbeService Service;
+  Service.Post(SERVICE_CONTROL_INTERROGATE);
+  Service.Post(SERVICE_CONTROL_STOP);
+  Service.ProcessRequests(true);
+  EXPECT_TRUE(Service.Terminated());
+}
+
+}  // namespace

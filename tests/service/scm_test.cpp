@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "service/pipemessages.h"
+#include "tests/service/testfolder.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const char ServiceName[] = "OdxTestSvc";
+
+// Exit code of a program run to its end (at most 30 s); -1 when it could not run.
+int RunProgram(const std::string& CommandLine) {
+  STARTUPINFOA Startup{};
+  Startup.cb = sizeof(Startup);
+  PROCESS_INFORMATION Process{};
+  std::string Line = CommandLine;
+  if (!CreateProcessA(nullptr, Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup, &Process)) {
+    return -1;
+  }
+  WaitForSingleObject(Process.hProcess, 30000);
+  DWORD Code = 0;
+  GetExitCodeProcess(Process.hProcess, &Code);
+  CloseHandle(Process.hThread);
+  CloseHandle(Process.hProcess);
+  return static_cast<int>(Code);
+}
+
+std::string ProgramDir() {
+  char Path[MAX_PATH];
+  GetModuleFileNameA(nullptr, Path, MAX_PATH);
+  return ExtractFileDir(Path);
+}
+
+// The test service copied into a folder of its own, registered under the real
+// service control manager, and removed again at the end.
+class ServiceManager : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    ASSERT_NE(Manager, nullptr);
+    RemoveLeftover();
+    Folder = MakeTestFolder("odxscm");
+    Program = Folder + "\\odxtestsvc.exe";
+    ASSERT_TRUE(CopyFileA((ProgramDir() + "\\odxtestsvc.exe").c_str(), Program.c_str(), FALSE));
+  }
+
+  void TearDown() override {
+    if (Service) {
+      SERVICE_STATUS Status;
+      ControlService(Service, SERVICE_CONTROL_STOP, &Status);
+      WaitForState(SERVICE_STOPPED, 20000);
+      CloseServiceHandle(Service);
+    }
+    RunProgram("\"" + Program + "\" UNINSTALL SILENT");
+    CloseServiceHandle(Manager);
+  }
+
+  void RemoveLeftover() {
+    SC_HANDLE Old = OpenServiceA(Manager, ServiceName, SERVICE_ALL_ACCESS);
+    if (!Old) { return; }
+    SERVICE_STATUS Status;
+    ControlService(Old, SERVICE_CONTROL_STOP, &Status);
+    DeleteService(Old);
+    CloseServiceHandle(Old);
+  }
+
+  void InstallAndOpen() {
+    ASSERT_EQ(RunProgram("\"" + Program + "\" INSTALL SILENT"), 0);
+    Service = OpenServiceA(Manager, ServiceName, SERVICE_ALL_ACCESS);
+    ASSERT_NE(Service, nullptr);
+  }
+
+  SERVICE_STATUS Query() const {
+    SERVICE_STATUS Status{};
+    QueryServiceStatus(Service, &Status);
+    return Status;
+  }
+
+  bool WaitForState(DWORD State, DWORD TimeoutMs) const {
+    for (DWORD Waited = 0; Waited < TimeoutMs; Waited += 100) {
+      if (Query().dwCurrentState == State) { return true; }
+      Sleep(100);
+    }
+    return Query().dwCurrentState == State;
+  }
+
+  // Waits until hooks.txt holds Line (at most TimeoutMs).
+  bool WaitForHook(const std::string& Line, DWORD TimeoutMs) const {
+    for (DWORD Waited = 0; Waited < TimeoutMs; Waited += 100) {
+      const Lines Hooks = ReadLines(Folder + "\\hooks.txt");
+      if (std::find(Hooks.begin(), Hooks.end(), Line) != Hooks.end()) { return true; }
+      Sleep(100);
+    }
+    return false;
+  }
+
+  Lines Log() const { return LogTexts(Folder + "\\testsvc.log"); }
+
+  SC_HANDLE Manager = nullptr;
+  SC_HANDLE Service = nullptr;
+  std::string Folder;
+  std::string Program;
+};
+
+TEST_F(ServiceManager, InstallStartInterrogateStopUninstall) {
+  InstallAndOpen();
+  ASSERT_TRUE(StartServiceA(Service, 0, nullptr));
+  ASSERT_TRUE(WaitForState(SERVICE_RUNNING, 20000));
+  EXPECT_EQ(Query().dwControlsAccepted, static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN));
+
+  SERVICE_STATUS Status{};
+  ASSERT_TRUE(ControlService(Service, SERVICE_CONTROL_INTERROGATE, &Status));
+  EXPECT_EQ(Status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+
+  const std::string Answer = CallPipe("OdxTestSvcInfo", PipeRequest("REQGETSTATS"));
+  ASSERT_EQ(Answer.size(), 595u);
+  TServiceStatsRecord Record;
+  std::memcpy(&Record, Answer.data() + 84, sizeof(Record));
+  EXPECT_EQ(Record.RecordSize, 511);
+  EXPECT_EQ(Record.VersionMajor, 3);
+  EXPECT_EQ(Record.VersionMinor, 1);
+  EXPECT_EQ(Record.VersionRelease, 4);
+  EXPECT_NE(Record.NextFileCheckAt.wYear, 0);  // the scheduler has published its first run
+
+  ASSERT_TRUE(ControlService(Service, SERVICE_CONTROL_STOP, &Status));
+  ASSERT_TRUE(WaitForState(SERVICE_STOPPED, 20000));
+  EXPECT_EQ(Query().dwWin32ExitCode, static_cast<DWORD>(NO_ERROR));
+  EXPECT_EQ(ReadLines(Folder + "\\hooks.txt"), (Lines{"Startup", "Shutdown"}));
+  const Lines Logged = Log();
+  ASSERT_FALSE(Logged.empty());
+  EXPECT_EQ(Logged.front(), "OdxTestSvc service started");
+  EXPECT_EQ(Logged.back(), "OdxTestSvc service stopped");
+
+  CloseServiceHandle(Service);
+  Service = nullptr;
+  ASSERT_EQ(RunProgram("\"" + Program + "\" UNINSTALL SILENT"), 0);
+  EXPECT_EQ(OpenServiceA(Manager, ServiceName, SERVICE_QUERY_STATUS), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+}
+
+TEST_F(ServiceManager, FailedStartupRefusesTheStart) {
+  WriteTextFile(Folder + "\\refuse.start", "");
+  InstallAndOpen();
+  StartServiceA(Service, 0, nullptr);
+  ASSERT_TRUE(WaitForState(SERVICE_STOPPED, 20000));
+  EXPECT_EQ(Query().dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
+  const Lines Logged = Log();
+  EXPECT_NE(std::find(Logged.begin(), Logged.end(), "Start refused on purpose"), Logged.end());
+  EXPECT_EQ(ReadLines(Folder + "\\hooks.txt"), (Lines{"Startup"}));  // neither a cycle nor a stop
+}
+
+// The stop reaches the service while its per-file hook dispatches requests in
+// the middle of a cycle: the cycle unwinds, and only then is the service released.
+TEST_F(ServiceManager, StopFromInsideAHookEndsTheServiceCleanly) {
+  const std::string Data0 = Folder + "\\data0", Data1 = Folder + "\\data1";
+  ForceDirectories(Data0);
+  ForceDirectories(Data1);
+  WriteTextFile(Data0 + "\\wait-for-stop.txt", "x");
+  WriteTextFile(Data1 + "\\other.txt", "x");
+  WriteTextFile(Folder + "\\testsvc.ini", "[General]\r\nLogDetailed=1\r\n[Directory0]\r\nTrackDirectory=" + Data0 +
+                                              "\r\n[Directory1]\r\nTrackDirectory=" + Data1 + "\r\n");
+  InstallAndOpen();
+  ASSERT_TRUE(StartServiceA(Service, 0, nullptr));
+  ASSERT_TRUE(WaitForHook("ProcessFile wait-for-stop.txt", 30000));
+
+  SERVICE_STATUS Status{};
+  ASSERT_TRUE(ControlService(Service, SERVICE_CONTROL_STOP, &Status));
+  ASSERT_TRUE(WaitForState(SERVICE_STOPPED, 20000));
+  EXPECT_EQ(Query().dwWin32ExitCode, static_cast<DWORD>(NO_ERROR));
+
+  EXPECT_EQ(ReadLines(Folder + "\\hooks.txt"),
+            (Lines{"Startup", "PrepareDestination", "ProcessFile wait-for-stop.txt", "ProcessFile terminated",
+                   "AfterDirectory", "AfterDestination", "Shutdown"}));
+  const Lines Logged = Log();
+  const auto Position = [&](const std::string& Text) {
+    return std::find(Logged.begin(), Logged.end(), Text) - Logged.begin();
+  };
+  const auto Still = Position("hook still logging after the stop");
+  const auto Chain1 = Position("Processing chain " + Data1);
+  const auto Cancelled = Position("Current service task canceled due to urgent control request.");
+  const auto Stopping = Position("Stopping service...");
+  EXPECT_LT(Still, Chain1);
+  EXPECT_LT(Chain1, Cancelled);
+  EXPECT_LT(Cancelled, Stopping);
+  EXPECT_LT(Stopping, static_cast<long>(Logged.size()));
+  EXPECT_EQ(Logged.back(), "OdxTestSvc service stopped");
+}
+
+}  // namespace
