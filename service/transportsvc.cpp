@@ -1,0 +1,129 @@
+#include "service/transportsvc.h"
+
+#include <windows.h>
+
+#include "rtl/files.h"
+#include "rtl/format.h"
+#include "rtl/strings.h"
+#include "shared/commonhelpers.h"
+
+namespace {
+
+struct TTransferCategory {
+  const char* Folder;
+  const char* Mask;
+  bool TTransportConfig::*Switch;
+};
+
+// The category folders of a tracked directory, in the order they are sent.
+const TTransferCategory TransferCategories[] = {
+    {"comptage", "scb", &TTransportConfig::Scb},       {"caisse", "txt", &TTransportConfig::Caisse},
+    {"filters", "fif", &TTransportConfig::Filters},    {"heatmap", "jpg", &TTransportConfig::Heatmap},
+    {"messages", "msg", &TTransportConfig::Messages},  {"meteo", "txt", &TTransportConfig::Meteo},
+    {"events", "txt", &TTransportConfig::Events},      {"footfall", "txt", &TTransportConfig::Footfall},
+};
+
+std::string Quoted(const std::string& Text) { return "\"" + Text + "\""; }
+
+}  // namespace
+
+TTransportSvc::TTransportSvc() : TBaseOrdanixService("TransportSvc", "TALVIREN Transport Service") {
+  FIniName = "norvask.ini";
+  FInfoPipeName = "TrSvcInfo";
+  FControlPipeName = "TrSvcControl";
+  FLogName = "norvask.log";
+  FConfig = &FTransportConfig;
+}
+
+bool TTransportSvc::Startup() {
+  if (!TBaseOrdanixService::Startup()) { return false; }
+  try {
+    FStatusFiles->Clear();
+    FStatusFiles->Add("trlist0.dst");
+    if (!FTransportConfig.GetDestination(1).empty()) { FStatusFiles->Add("trlist1.dst"); }
+    Log(0, "Copie des nouveaux fichiers du dossier vers " + DestinationText());
+  } catch (...) {
+    return false;
+  }
+  return true;
+}
+
+bool TTransportSvc::Shutdown() {
+  if (IsFtp()) {
+    try {
+      Disconnect();
+    } catch (...) {
+      // The service stops whatever the server or the line says.
+    }
+  }
+  return TBaseOrdanixService::Shutdown();
+}
+
+void TTransportSvc::AfterDestination() {
+  if (IsFtp()) { Disconnect(); }
+}
+
+void TTransportSvc::IsAscendingEntry(const std::string& Entry, bool& Ascending) {
+  TBaseOrdanixService::IsAscendingEntry(Entry, Ascending);
+  if (GetField(Entry, ';', 1) == "fif") { Ascending = true; }
+}
+
+void TTransportSvc::PrepareDestination() {
+  FLastRemoteFolder.clear();
+  if (!IsFtp()) { return; }
+  const TTransportConfig& C = FTransportConfig;
+  IdFTP.SetBinaryTransfer();
+  IdFTP.Host = C.GetDestination(FCurrentDestination);
+  IdFTP.Passive = C.PassiveMode;
+  IdFTP.Port = C.Port;
+  IdFTP.Username = C.Username;
+  IdFTP.Password = C.Password;
+  IdFTP.ReadTimeout = 3600000;
+  IdFTP.ProxySettings.ProxyType = static_cast<TFtpProxyType>(C.ProxyType);
+  IdFTP.ProxySettings.Host = C.ProxyHost;
+  IdFTP.ProxySettings.Port = C.ProxyPort;
+  IdFTP.ProxySettings.UserName = C.ProxyUser;
+  IdFTP.ProxySettings.Password = C.ProxyPassword;
+  if (!C.LogDetailed) { return; }
+  std::string Text = Format("Connection à %s:%d avec ", IdFTP.Host, IdFTP.Port) + Quoted(IdFTP.Username) +
+                     " le mot de passe " + Quoted(IdFTP.Password);
+  if (C.ProxyType != pkNone) {
+    Text += " " + Format("via %s:%d as ", C.ProxyHost, C.ProxyPort) + Quoted(C.ProxyUser) + " password " +
+            Quoted(C.ProxyPassword) + Format(" (method %s)", ProxyTypeToText(C.ProxyType));
+  }
+  Log(0, Text);
+}
+
+void TTransportSvc::BuildDirectoryEntries(const std::string& TrackDirectory, TStringList& Entries) {
+  if (FTransportConfig.DestinationDirectory.empty()) { return; }
+  Entries.Add(TrackDirectory + ";" + "arg");
+  for (const TTransferCategory& Category : TransferCategories) {
+    const std::string Folder = TrackDirectory + "\\" + Category.Folder;
+    if (FTransportConfig.*Category.Switch && DirectoryExists(Folder)) { Entries.Add(Folder + ";" + Category.Mask); }
+  }
+  RenameCorToScb(TrackDirectory + "\\" + "comptage");
+}
+
+char TTransportSvc::PathSeparator() const { return IsFtp() ? '/' : '\\'; }
+
+std::string TTransportSvc::DestinationText() const {
+  const TTransportConfig& C = FTransportConfig;
+  std::string Text = C.GetDestination(0) + PathSeparator() + C.DestinationDirectory;
+  if (!C.GetDestination(1).empty()) {
+    Text += ", et aussi vers " + C.GetDestination(1) + PathSeparator() + C.DestinationDirectory;
+  }
+  return Text;
+}
+
+void TTransportSvc::RenameCorToScb(const std::string& Folder) {
+  WIN32_FIND_DATAA Data;
+  HANDLE Search = FindFirstFileA((Folder + "\\*.cor").c_str(), &Data);
+  if (Search == INVALID_HANDLE_VALUE) { return; }
+  do {
+    if (Data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) { continue; }
+    const std::string Target = Folder + "\\" + AnsiLowerCase(ChangeFileExt(Data.cFileName, ".scb"));
+    if (FileExists(Target)) { DeleteFileA(Target.c_str()); }
+    MoveFileA((Folder + "\\" + Data.cFileName).c_str(), Target.c_str());  // tried again next cycle when it fails
+  } while (FindNextFileA(Search, &Data));
+  FindClose(Search);
+}

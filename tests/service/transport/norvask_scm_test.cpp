@@ -1,0 +1,214 @@
+// norvask.exe itself, installed into the service control manager, started,
+// watched through its folders, its log and its information pipe, and stopped.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+#include "rtl/files.h"
+#include "service/pipemessages.h"
+#include "support/ftptestenv.h"
+#include "support/scratchdir.h"
+#include "tests/service/pipeclient.h"
+
+namespace {
+
+constexpr DWORD WaitLimitMs = 40000;
+
+// Polls Condition every 100 ms for at most Ms milliseconds.
+bool WaitFor(const std::function<bool()>& Condition, DWORD Ms = WaitLimitMs) {
+  for (DWORD Waited = 0; Waited < Ms; Waited += 100) {
+    if (Condition()) { return true; }
+    Sleep(100);
+  }
+  return Condition();
+}
+
+DWORD RunProgram(const std::string& CommandLine) {
+  STARTUPINFOA Si{};
+  Si.cb = sizeof Si;
+  PROCESS_INFORMATION Pi{};
+  std::string Line = CommandLine;
+  if (!CreateProcessA(nullptr, Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Si, &Pi)) { return ~0u; }
+  WaitForSingleObject(Pi.hProcess, 30000);
+  DWORD Code = ~0u;
+  GetExitCodeProcess(Pi.hProcess, &Code);
+  CloseHandle(Pi.hProcess);
+  CloseHandle(Pi.hThread);
+  return Code;
+}
+
+// The service's status as the manager reports it, or 0 when it is not installed.
+DWORD ServiceState() {
+  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  SC_HANDLE Service = Manager ? OpenServiceA(Manager, "TransportSvc", SERVICE_QUERY_STATUS) : nullptr;
+  SERVICE_STATUS S{};
+  const bool Ok = Service && QueryServiceStatus(Service, &S);
+  if (Service) { CloseServiceHandle(Service); }
+  if (Manager) { CloseServiceHandle(Manager); }
+  return Ok ? S.dwCurrentState : 0;
+}
+
+bool Control(DWORD Code) {
+  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  SC_HANDLE Service = OpenServiceA(Manager, "TransportSvc", SERVICE_ALL_ACCESS);
+  SERVICE_STATUS S{};
+  bool Ok = Code == 0 ? StartServiceA(Service, 0, nullptr) : ControlService(Service, Code, &S);
+  CloseServiceHandle(Service);
+  CloseServiceHandle(Manager);
+  return Ok;
+}
+
+class NorvaskServiceTest : public testing::Test {
+protected:
+  TScratchDir Dir{"norvask_scm"};
+  std::string Exe = Dir.Path() + "\\norvask.exe";
+  std::string Shop = Dir.Path() + "\\shop";
+  std::string Out0 = Dir.Path() + "\\out0";
+  std::string Out1 = Dir.Path() + "\\out1";
+
+  void SetUp() override {
+    const char* Built = std::getenv("NORVASK_EXE");
+    ASSERT_NE(Built, nullptr);
+    ASSERT_TRUE(CopyFileA(Built, Exe.c_str(), FALSE));
+    ForceDirectories(Shop + "\\comptage");
+  }
+
+  void TearDown() override {
+    if (ServiceState() == SERVICE_RUNNING) {
+      Control(SERVICE_CONTROL_STOP);
+      WaitFor([] { return ServiceState() == SERVICE_STOPPED; });
+    }
+    RunProgram("\"" + Exe + "\" UNINSTALL SILENT");
+  }
+
+  void Install(const std::string& Ini) {
+    WriteTextFile(Dir.Path() + "\\norvask.ini", Ini);
+    ASSERT_EQ(RunProgram("\"" + Exe + "\" INSTALL SILENT"), 0u);
+    ASSERT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED));
+  }
+  void Start() {
+    ASSERT_TRUE(Control(0));
+    ASSERT_TRUE(WaitFor([] { return ServiceState() == SERVICE_RUNNING; }));
+  }
+  void Stop() {
+    ASSERT_TRUE(Control(SERVICE_CONTROL_STOP));
+    ASSERT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }));
+  }
+  std::string Log() const {
+    const std::string Name = Dir.Path() + "\\norvask.log";
+    return FileExists(Name) ? ReadTextFile(Name) : "";
+  }
+  bool Logged(const std::string& Text) const { return Log().find(Text) != std::string::npos; }
+  void ShopFile(const std::string& Relative, const std::string& Text) const {
+    WriteTextFile(Shop + "\\" + Relative, Text);
+  }
+  TServiceStatsRecord Stats() const {
+    const std::string Answer = Call("\\\\.\\pipe\\TrSvcInfo", MakeRequest("REQGETSTATS"));
+    TServiceStatsRecord R{};
+    if (Answer.size() == 595) { std::memcpy(&R, Answer.data() + 84, sizeof R); }
+    return R;
+  }
+};
+
+}  // namespace
+
+TEST_F(NorvaskServiceTest, CopiesToTwoDestinationsAndSendsOnlyWhatChanged) {
+  ShopFile("comptage\\a.scb", "one");
+  ShopFile("shopinfo.arg", "region");
+  Install("[General]\r\nTimeBetweenActions=1\r\n[Directory0]\r\nTrackDirectory=" + Shop +
+          "\r\n[Transport]\r\nTransport=COPY\r\nDestination0=" + Out0 + "\r\nDestination1=" + Out1 +
+          "\r\nDestinationDirectory=S\r\n");
+  Start();
+  ASSERT_TRUE(WaitFor([&] { return FileExists(Out1 + "\\S\\comptage\\a.scb") && FileExists(Out1 + "\\S\\shopinfo.arg"); }));
+  EXPECT_TRUE(FileExists(Out0 + "\\S\\comptage\\a.scb"));
+  EXPECT_TRUE(FileExists(Shop + "\\comptage\\trlist0.dst"));
+  EXPECT_TRUE(FileExists(Shop + "\\comptage\\trlist1.dst"));
+
+  // The information pipe answers for the running service.
+  ASSERT_TRUE(WaitFor([&] { return Stats().LastGroupOk == 4; })) << Log();
+  const TServiceStatsRecord S = Stats();
+  EXPECT_EQ(S.RecordSize, 511);
+  EXPECT_STREQ(S.LastFileOk, "shop\\comptage\\a.scb");
+  EXPECT_NE(S.NextFileCheckAt.wYear, 0);
+  EXPECT_TRUE(Control(SERVICE_CONTROL_INTERROGATE));
+
+  // Later cycles send a changed file again, and nothing else.
+  DeleteFileA((Out0 + "\\S\\shopinfo.arg").c_str());
+  ShopFile("comptage\\a.scb", "one, then two");
+  ASSERT_TRUE(WaitFor([&] { return ReadTextFile(Out0 + "\\S\\comptage\\a.scb") == "one, then two"; }));
+  Sleep(2500);  // two more cycles
+  EXPECT_FALSE(FileExists(Out0 + "\\S\\shopinfo.arg"));
+  Stop();
+
+  const std::string L = Log();
+  EXPECT_NE(L.find("\tTransportSvc service started\r\n"), std::string::npos);
+  EXPECT_NE(L.find("\tCopie des nouveaux fichiers du dossier vers " + Out0 + "\\S, et aussi vers " + Out1 + "\\S\r\n"),
+            std::string::npos);
+  EXPECT_NE(L.find("\tprocessed 4 files OK, 0 files bad, elapsed "), std::string::npos);
+  EXPECT_NE(L.find("\tTransportSvc service stopped\r\n"), std::string::npos);
+  EXPECT_EQ(L.find("Processing chain"), std::string::npos);  // detailed logging is off
+}
+
+TEST_F(NorvaskServiceTest, UploadsByFtpWithDetailedLogging) {
+  ShopFile("comptage\\a.scb", "by ftp");
+  const std::string Folder = "scm" + std::to_string(GetCurrentProcessId());
+  Install("[General]\r\nLogDetailed=1\r\nTimeBetweenActions=60\r\n[Directory0]\r\nTrackDirectory=" + Shop +
+          "\r\n[Transport]\r\nTransport=FTP\r\nDestination0=127.0.0.1\r\nPort=" +
+          std::to_string(FtpTestEnv::PortOf("ftp")) + "\r\nPassiveMode=1\r\nUsername=" + FtpTestEnv::User +
+          "\r\nPassword=" + FtpTestEnv::Password + "\r\nDestinationDirectory=" + Folder + "\r\n");
+  Start();
+  const std::string Remote = FtpTestEnv::HomePath(Folder + "/comptage/a.scb");
+  ASSERT_TRUE(WaitFor([&] { return Logged("processed 1 files OK"); })) << Log();
+  EXPECT_TRUE(FtpTestEnv::SameContents(Shop + "\\comptage\\a.scb", Remote));
+  Stop();
+  for (const char* Line : {"Processing chain ", "Connection à 127.0.0.1:", "transmission du fichier ",
+                           "postprocessing after 1 source files finished, elapsed ", "Stopping service...",
+                           "Pipe server \"TrSvcInfo\" stopped"}) {
+    EXPECT_TRUE(Logged(Line)) << Line;
+  }
+  EXPECT_FALSE(Logged("Starting service..."));  // the switch is read after that line
+}
+
+TEST_F(NorvaskServiceTest, ExactTimeModeRunsOnceAndSchedulesTheNextListedTime) {
+  ShopFile("comptage\\a.scb", "x");
+  SYSTEMTIME Now;
+  GetLocalTime(&Now);
+  char Time[8];
+  std::snprintf(Time, sizeof Time, "%02d:%02d", Now.wHour, Now.wMinute);  // just passed: the first run is 5 s away
+  Install("[General]\r\nExactTimeMode=1\r\nExactTime=" + std::string(Time) + "\r\nTimeBetweenActions=1\r\n"
+          "[Directory0]\r\nTrackDirectory=" + Shop + "\r\n[Transport]\r\nTransport=COPY\r\nDestination0=" + Out0 +
+          "\r\nDestinationDirectory=S\r\n");
+  Start();
+  ASSERT_TRUE(WaitFor([&] { return FileExists(Out0 + "\\S\\comptage\\a.scb"); }));
+  ASSERT_TRUE(WaitFor([&] { return Stats().NextFileCheckAt.wMinute == Now.wMinute && Stats().NextFileCheckAt.wDay != Now.wDay; }));
+  ShopFile("comptage\\b.scb", "y");
+  Sleep(3000);  // an interval of 1 s would have sent it by now
+  EXPECT_FALSE(FileExists(Out0 + "\\S\\comptage\\b.scb"));
+  Stop();
+}
+
+TEST_F(NorvaskServiceTest, AStopDuringACycleEndsTheServiceAndLosesNothing) {
+  constexpr int Files = 2000;
+  auto Name = [](int I) { return "\\f" + std::to_string(10000 + I) + ".scb"; };
+  for (int I = 0; I < Files; ++I) { ShopFile("comptage" + Name(I), "data " + std::to_string(I)); }
+  Install("[General]\r\nTimeBetweenActions=600\r\n[Directory0]\r\nTrackDirectory=" + Shop +
+          "\r\n[Transport]\r\nTransport=COPY\r\nDestination0=" + Out0 + "\r\nDestinationDirectory=S\r\n");
+  Start();
+  const std::string Sent = Out0 + "\\S\\comptage";
+  // Files are offered in descending order: the last name goes first.
+  ASSERT_TRUE(WaitFor([&] { return FileExists(Sent + Name(Files - 1)); }));
+  ASSERT_TRUE(Control(SERVICE_CONTROL_STOP));
+  ASSERT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }));
+  EXPECT_TRUE(Logged("\tTransportSvc service stopped\r\n"));
+  EXPECT_FALSE(FileExists(Sent + Name(0))) << "the cycle ended before the stop";
+
+  Start();  // what was not sent goes at the next start
+  ASSERT_TRUE(WaitFor([&] { return FileExists(Sent + Name(0)); }, 60000)) << Log();
+  for (int I = 0; I < Files; ++I) {
+    ASSERT_EQ(ReadTextFile(Sent + Name(I)), "data " + std::to_string(I)) << I;
+  }
+  Stop();
+}

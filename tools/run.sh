@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# The main job: builds the programs, installs norvask into the Wine prefix's
+# service control manager with a sample shop folder, starts it and shows what
+# its first cycle sent.
+#   tools/run.sh        send by file copy to build/run/out
+#   tools/run.sh ftp    send by FTP to a local server (127.0.0.1:2121, files in build/run/ftp)
+#   tools/run.sh stop   stop and remove the service, end the Wine session
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=$root/build
+run=$build/run
+mode=${1:-copy}
+
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+winpath() { echo "Z:${1//\//\\}"; }
+
+stop_service() {
+  wine sc stop TransportSvc >/dev/null 2>&1 || true
+  sleep 2
+  [ -f "$run/norvask.exe" ] && wine "$run/norvask.exe" UNINSTALL SILENT >/dev/null 2>&1 || true
+  [ -f "$run/ftpserver.pid" ] && kill "$(cat "$run/ftpserver.pid")" 2>/dev/null || true
+  rm -f "$run/ftpserver.pid"
+}
+
+if [ "$mode" = stop ]; then
+  stop_service
+  tools/wine-prefix.sh down "$WINEPREFIX"
+  echo "norvask stopped and removed."
+  exit 0
+fi
+
+tools/setup.sh
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+cmake --build "$build" -j"$(nproc)" --target norvask wine_keepalive
+tools/wine-prefix.sh up "$WINEPREFIX" "$build/tests/wine_keepalive.exe"
+stop_service
+
+# A sample shop: a few files in category folders, one .cor file that the
+# service renames to .scb, and a file of the tracked folder itself.
+rm -rf "$run" && mkdir -p "$run/shop"/{comptage,caisse,filters,meteo,events} "$run/out"
+cp "$build/service/norvask.exe" "$run/"
+printf 'counts 08:00 12\r\n' >"$run/shop/comptage/20261209.scb"
+printf 'counts 09:00 17\r\n' >"$run/shop/comptage/20261209B.COR"
+printf 'till 42.50\r\n' >"$run/shop/caisse/ticket001.txt"
+printf 'filter\r\n' >"$run/shop/filters/zone1.fif"
+printf 'sunny 12C\r\n' >"$run/shop/meteo/today.txt"
+printf 'door open\r\n' >"$run/shop/events/door.txt"
+printf 'shop=1\r\n' >"$run/shop/shop.arg"
+
+if [ "$mode" = ftp ]; then
+  mkdir -p "$run/ftp"
+  /usr/bin/python3 -m pyftpdlib -i 127.0.0.1 -p 2121 -w -d "$run/ftp" -u norvask -P secret \
+    >"$run/ftpserver.log" 2>&1 </dev/null &
+  echo $! >"$run/ftpserver.pid"
+  transport="Transport=FTP
+Destination0=127.0.0.1
+Port=2121
+PassiveMode=1
+Username=norvask
+Password=secret"
+  shown=$run/ftp
+else
+  transport="Transport=COPY
+Destination0=$(winpath "$run/out")"
+  shown=$run/out
+fi
+
+cat >"$run/norvask.ini" <<INI
+[General]
+LogDetailed=1
+TimeBetweenActions=20
+[Directory0]
+TrackDirectory=$(winpath "$run/shop")
+[Transport]
+$transport
+DestinationDirectory=shop0001
+INI
+sed -i 's/$/\r/' "$run/norvask.ini"
+
+wine "$run/norvask.exe" INSTALL SILENT
+wine sc start TransportSvc >/dev/null
+echo "norvask started; waiting for its first cycle..."
+for _ in $(seq 1 60); do
+  grep -q "files OK" "$run/norvask.log" 2>/dev/null && break
+  sleep 1
+done
+
+echo
+echo "== What arrived in $shown"
+(cd "$shown" && find . -type f | sort)
+echo
+echo "== norvask.log"
+cat "$run/norvask.log"
+echo
+echo "The service keeps running (a cycle every 20 s). Stop and remove it with: tools/run.sh stop"
