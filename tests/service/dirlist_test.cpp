@@ -10,6 +10,7 @@
 #include "rtl/format.h"
 #include "rtl/formatdatetime.h"
 #include "shared/commonhelpers.h"
+#include "support/scratchdir.h"
 
 namespace {
 
@@ -34,26 +35,6 @@ std::string Localised(std::string Text) {
 
 std::string UtcText(TDateTime T) { return FormatDateTime("yyyy/mm/dd hh:nn:ss.zzz", T) + " UTC"; }
 
-void RemoveTree(const std::string& Dir) {
-  WIN32_FIND_DATAA Data;
-  HANDLE Search = FindFirstFileA((Dir + "\\*").c_str(), &Data);
-  if (Search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string Name = Data.cFileName;
-      if (Name == "." || Name == "..") { continue; }
-      const std::string Path = Dir + "\\" + Name;
-      SetFileAttributesA(Path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(Path);
-      } else {
-        DeleteFileA(Path.c_str());
-      }
-    } while (FindNextFileA(Search, &Data));
-    FindClose(Search);
-  }
-  RemoveDirectoryA(Dir.c_str());
-}
-
 std::vector<std::string> SplitLines(const std::string& Text) {
   std::vector<std::string> Lines;
   for (size_t P = 0, E; (E = Text.find("\r\n", P)) != std::string::npos; P = E + 2) {
@@ -64,14 +45,8 @@ std::vector<std::string> SplitLines(const std::string& Text) {
 
 class DirectoryListTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    static int Counter = 0;
-    char Temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, Temp);
-    Dir = Format("%sdirlist_%u_%d", Temp, GetCurrentProcessId(), ++Counter);
-    ASSERT_TRUE(CreateDirectoryA(Dir.c_str(), nullptr));
-  }
-  void TearDown() override { RemoveTree(Dir); }
+  TScratchDir Scratch{"dirlist"};
+  std::string Dir = Scratch.Path();
 
   std::string PathOf(const std::string& Name) const { return Dir + "\\" + Name; }
 
@@ -91,21 +66,8 @@ protected:
     CloseHandle(H);
   }
 
-  void WriteText(const std::string& Name, const std::string& Text) const {
-    HANDLE H = CreateTestFile(Name);
-    DWORD Written;
-    WriteFile(H, Text.data(), static_cast<DWORD>(Text.size()), &Written, nullptr);
-    CloseHandle(H);
-  }
-
-  std::string ReadText(const std::string& Name) const {
-    HANDLE H = CreateFileA(PathOf(Name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    std::string Text(GetFileSize(H, nullptr), '\0');
-    DWORD Read = 0;
-    ReadFile(H, Text.data(), static_cast<DWORD>(Text.size()), &Read, nullptr);
-    CloseHandle(H);
-    return Text;
-  }
+  void WriteText(const std::string& Name, const std::string& Text) const { WriteTextFile(PathOf(Name), Text); }
+  std::string ReadText(const std::string& Name) const { return ReadTextFile(PathOf(Name)); }
 
   void WriteStatus(const std::string& Lines) const { WriteText("dirlist.dst", Lines); }
 
@@ -125,7 +87,6 @@ protected:
     return Names;
   }
 
-  std::string Dir;
 };
 
 TEST_F(DirectoryListTest, UnchangedNeedsEqualSizeAndLessThanThreeSeconds) {

@@ -2,12 +2,11 @@
 #pragma once
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "rtl/files.h"
+#include "support/scratchdir.h"
 
 inline std::string MakeTestFolder(const std::string& Name) {
   char Temp[MAX_PATH];
@@ -17,38 +16,6 @@ inline std::string MakeTestFolder(const std::string& Name) {
                              std::to_string(GetTickCount()) + "_" + std::to_string(++Counter);
   ForceDirectories(Folder);
   return Folder;
-}
-
-inline void WriteTextFile(const std::string& FileName, const std::string& Text) {
-  std::ofstream(FileName, std::ios::binary) << Text;
-}
-
-inline std::string ReadTextFile(const std::string& FileName) {
-  std::ifstream File(FileName, std::ios::binary);
-  std::stringstream Text;
-  Text << File.rdbuf();
-  return Text.str();
-}
-
-// The lines of a file without their CR LF.
-inline std::vector<std::string> ReadLines(const std::string& FileName) {
-  std::vector<std::string> Lines;
-  std::istringstream Text(ReadTextFile(FileName));
-  for (std::string Line; std::getline(Text, Line);) {
-    if (!Line.empty() && Line.back() == '\r') { Line.pop_back(); }
-    Lines.push_back(Line);
-  }
-  return Lines;
-}
-
-// The texts of a log file's lines: what follows the date, the time and the tab.
-inline std::vector<std::string> LogTexts(const std::string& FileName) {
-  std::vector<std::string> Texts;
-  for (const std::string& Line : ReadLines(FileName)) {
-    const size_t Tab = Line.find('\t');
-    Texts.push_back(Tab == std::string::npos ? Line : Line.substr(Tab + 1));
-  }
-  return Texts;
 }
 
 // One request to a local pipe and its answer; empty when the call failed. A pipe

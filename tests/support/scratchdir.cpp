@@ -45,6 +45,25 @@ void WriteTextFile(const std::string& FileName, const std::string& Text) {
   std::ofstream(FileName, std::ios::binary | std::ios::trunc) << Text;
 }
 
+std::vector<std::string> ReadLines(const std::string& FileName) {
+  std::vector<std::string> Lines;
+  std::istringstream Text(ReadTextFile(FileName));
+  for (std::string Line; std::getline(Text, Line);) {
+    if (!Line.empty() && Line.back() == '\r') { Line.pop_back(); }
+    Lines.push_back(Line);
+  }
+  return Lines;
+}
+
+std::vector<std::string> LogTexts(const std::string& FileName) {
+  std::vector<std::string> Texts;
+  for (const std::string& Line : ReadLines(FileName)) {
+    const size_t Tab = Line.find('\t');
+    Texts.push_back(Tab == std::string::npos ? Line : Line.substr(Tab + 1));
+  }
+  return Texts;
+}
+
 std::string ReadTextFile(const std::string& FileName) {
   std::ifstream In(FileName, std::ios::binary);
   std::ostringstream S;

@@ -1,6 +1,7 @@
 // A fresh, empty folder for one test, removed again afterwards.
 #pragma once
 #include <string>
+#include <vector>
 
 class TScratchDir {
 public:
@@ -19,3 +20,7 @@ void RemoveTree(const std::string& Path);
 // Writes Text to a new file, replacing an old one.
 void WriteTextFile(const std::string& FileName, const std::string& Text);
 std::string ReadTextFile(const std::string& FileName);
+// The lines of a file without their CR LF.
+std::vector<std::string> ReadLines(const std::string& FileName);
+// The texts of a log file's lines: what follows the date, the time and the tab.
+std::vector<std::string> LogTexts(const std::string& FileName);

@@ -25,13 +25,7 @@ std::string TTransportFolders::Log() const {
 }
 
 std::string TTransportFolders::LogTexts() const {
-  std::string All = Log(), Result;
-  size_t Pos = 0;
-  while (Pos < All.size()) {
-    size_t End = All.find("\r\n", Pos);
-    if (End == std::string::npos) { End = All.size(); }
-    if (End - Pos > 20) { Result += All.substr(Pos + 20, End - Pos - 20) + "\n"; }
-    Pos = End + 2;
-  }
+  std::string Result;
+  for (const std::string& Text : ::LogTexts(Dir.Path() + "\\norvask.log")) { Result += Text + "\n"; }
   return Result;
 }
