@@ -1,0 +1,154 @@
+// The generic window that watches and controls one Windows service on this PC
+// or another: state and statistics, start and stop, PC choice, configuration.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "console/svcconfigdlg.h"
+#include "forms/form.h"
+#include "forms/imagelist.h"
+#include "forms/pagecontrol.h"
+#include "forms/statusbar.h"
+#include "forms/stdctrls.h"
+#include "service/pipemessages.h"
+
+class TSvcWndBase : public TForm {
+public:
+  TSvcWndBase();
+  ~TSvcWndBase() override;
+
+  // Sets the service's logon account before it is started again; nothing here.
+  virtual void ChangeServiceLogon(SC_HANDLE ServiceManager);
+  virtual void UpdateButtons();
+
+  void FormCreate() override;
+  void FormDestroy() override;
+  void FormCloseQuery(bool& CanClose) override;
+  void TmrMainTimer();
+  void BtnPcClick();
+  void BtnSrvStartClick();
+  void BtnSrvStopClick();
+  void BtnConfigureClick();
+  void BtnCloseClick();
+  void SbMainDrawPanel(TStatusBar& StatusBar, int Panel, HDC Canvas, const RECT& Rect);
+
+  std::string GetPipePrefix() const;
+  std::string GetPcDisplayName() const;
+  void SetRemotePc(const std::string& Name);
+  bool IsServiceOpen() const { return FScm && FService; }
+  bool IsServiceRunning() const { return IsServiceOpen() && FState == SERVICE_RUNNING; }
+  void SetBusy(bool Value);
+  void CloseServiceHandles();
+  void ClearLabels();
+  void ClearStateLabels();
+  void PollService();
+  void ConfigureService();
+  void RestartService();
+  void LoadSettings(const std::string& Path);
+  void SaveSettings(const std::string& Path);
+  void ParseCommandLine();
+  void LocalizeCaptions();
+
+  // The configuration exchange with the service over its control pipe.
+  void ReceiveConfig();
+  void CallGetConfig();
+  void SendConfig();
+  void CallSetConfig();
+  void SaveLocalConfig(const uint8_t* Data, int32_t Count);
+  void LoadLocalConfig(uint8_t* Buffer, int32_t Size, int32_t& Count);
+
+  const std::string& RemotePc() const { return FRemotePc; }
+  uint32_t State() const { return FState; }
+  bool AutoConfig() const { return FAutoConfig; }
+  int32_t TimeOverride() const { return FTimeOverride; }
+  bool Busy() const { return FBusy; }
+  std::string StatusText() const { return SbMain.PanelText(FStatusPanel); }
+  std::string LocalConfigPath() const;
+
+protected:
+  void SetStatusText(const std::string& Text);
+  void InvalidateLeds();
+  void RepaintStatus() { SbMain.Repaint(); }
+  // One transaction on a pipe of the service; the answer is in FAnswer.
+  bool CallPipe(const std::string& PipeName, int32_t RequestSize, DWORD& AnswerSize);
+
+  std::string FIniName;
+  TBaseSvcConfigDlgClass FConfigDlgClass = nullptr;
+  TBaseOdxConfigClass FConfigClass = nullptr;
+  std::string FRemotePc;
+  std::string FServiceName;
+  std::string FLocalIniName;
+  std::string FInfoPipe;
+  std::string FControlPipe;
+  SC_HANDLE FScm = nullptr;
+  SC_HANDLE FService = nullptr;
+  uint32_t FState = 0;
+  uint8_t FRequest[PipeBufferSize]{};
+  uint8_t FAnswer[PipeBufferSize]{};
+  TPipeServerStats FPipeStats{};
+  TServiceStatsRecord FServiceStats{};
+  int FRunningLedPanel = 1;
+  int FBusyLedPanel = 3;
+  int FStatusPanel = 4;
+  bool FBusy = false;
+  struct {
+    bool Running = false, Busy = false;
+  } FLedsShown;
+  bool FAutoConfig = false;
+  int32_t FTimeOverride = 0;
+
+  static const TControlDef<TSvcWndBase> Controls[];
+  TPanel& PnHeader;
+  TImage& ImgClient;
+  TLabel& LabPc;
+  TLabel& StPcDisplayName;
+  TButton& BtnPC;
+  TPageControl& PgcMain;
+  TTabSheet& TsHardware;
+  TLabel& LabLastFileOk;
+  TLabel& LabLastFileOkAtVal;
+  TLabel& LabLastFileOkVal;
+  TLabel& LabLastFileBad;
+  TLabel& LabLastFileBadAtVal;
+  TLabel& LabLastFileBadVal;
+  TLabel& LabLastGroup;
+  TLabel& LabLastGroupAtVal;
+  TLabel& LabLastGroupVal;
+  TLabel& LabFileCheckAt;
+  TLabel& LabNextFileCheckAtVal;
+  TLabel& LabLastEvtTime;
+  TLabel& LabLastEvtTimeVal;
+  TLabel& LabLastEvtTextVal;
+  TLabel& LabLastErrTime;
+  TLabel& LabLastErrTimeVal;
+  TLabel& LabLastErrTextVal;
+  TTabSheet& TsStatistics;
+  TLabel& LabVersion;
+  TLabel& LabVersionVal;
+  TLabel& LabStartedAt;
+  TLabel& LabSartedVal;
+  TLabel& LabConns;
+  TLabel& LabConnsVal;
+  TLabel& LabConErrors;
+  TLabel& LabConErrorsVal;
+  TLabel& LabReq;
+  TLabel& LabReqVal;
+  TLabel& LabReqBytes;
+  TLabel& LabReqBytesVal;
+  TLabel& LabAns;
+  TLabel& LabAnsVal;
+  TLabel& LabAnsBytes;
+  TLabel& LabAnsBytesVal;
+  TLabel& LabWriteErr;
+  TLabel& LabWriteErrVal;
+  TPanel& PnButtons;
+  TButton& BtnSrvStart;
+  TButton& BtnSrvStop;
+  TButton& BtnConfigure;
+  TButton& BtnClose;
+  TStatusBar& SbMain;
+  TTimer& TmrMain;
+  TImageList ImlLed{13, 13};
+};

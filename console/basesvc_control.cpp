@@ -1,0 +1,71 @@
+// Start, stop and restart of the watched service from the main window.
+#include "console/basesvc_acess.h"
+#include "console/resource.h"
+#include "console/svcctrl.h"
+#include "forms/msgbox.h"
+#include "forms/resstrings.h"
+
+namespace {
+DWORD QueryState(SC_HANDLE Service) {
+  SERVICE_STATUS Status{};
+  if (!QueryServiceStatus(Service, &Status)) { RaiseLastOSError(); }
+  return Status.dwCurrentState;
+}
+}  // namespace
+
+void TSvcWndBase::BtnSrvStartClick() {
+  if (!IsServiceOpen()) { return; }
+  if (QueryState(FService) == SERVICE_RUNNING) {
+    ShowMessageBox(Handle(), LoadStr(IDS_ALREADY_RUNNING) + GetPcDisplayName(), mkInformation);
+    return;
+  }
+  THourglass Wait;
+  SetStatusText(ServiceStateText(SERVICE_START_PENDING));
+  SetBusy(false);
+  RepaintStatus();
+  StartServiceAndWait(FScm, FServiceName);
+  SetStatusText(ServiceStateText(SERVICE_RUNNING));
+  ClearStateLabels();
+}
+
+void TSvcWndBase::BtnSrvStopClick() {
+  if (!IsServiceOpen()) { return; }
+  if (QueryState(FService) == SERVICE_STOPPED) {
+    ShowMessageBox(Handle(), LoadStr(IDS_ALREADY_STOPPED) + GetPcDisplayName(), mkInformation);
+    return;
+  }
+  THourglass Wait;
+  SetStatusText(ServiceStateText(SERVICE_STOP_PENDING));
+  SetBusy(false);
+  RepaintStatus();
+  StopServiceAndWait(FScm, FServiceName);
+  SetStatusText(ServiceStateText(SERVICE_STOPPED));
+  LabNextFileCheckAtVal.SetCaption("");
+}
+
+// The service reads its configuration only when it starts.
+void TSvcWndBase::RestartService() {
+  if (!IsServiceOpen()) { return; }
+  SC_HANDLE Access = OpenServiceA(FScm, FServiceName.c_str(),
+                                  SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS |
+                                      SERVICE_START | SERVICE_STOP);
+  if (!Access) { RaiseLastOSError(); }
+  CloseServiceHandle(Access);
+  const bool Stopped = QueryState(FService) == SERVICE_STOPPED;
+  if (Stopped && ShowMessageBox(Handle(), LoadStr(IDS_RESTART_CONFIRM), mkConfirmation) != IDYES) { return; }
+  THourglass Wait;
+  if (!Stopped) {
+    SetStatusText(ServiceStateText(SERVICE_STOP_PENDING));
+    RepaintStatus();
+    StopServiceAndWait(FScm, FServiceName);
+  }
+  SetStatusText(LoadStr(IDS_CHANGING_CONFIG));
+  RepaintStatus();
+  ChangeServiceLogon(FScm);
+  SetStatusText(ServiceStateText(SERVICE_START_PENDING));
+  RepaintStatus();
+  StartServiceAndWait(FScm, FServiceName);
+  SetStatusText(ServiceStateText(SERVICE_RUNNING));
+}
+
+void TSvcWndBase::ChangeServiceLogon(SC_HANDLE) {}
