@@ -1,0 +1,83 @@
+// SaveWindowPng: what the screen shows of a window, as a PNG file.
+#include "support/pngwriter.h"
+#include "support/winprobe.h"
+
+#include <vector>
+
+namespace {
+constexpr DWORD PollMs = 50;
+constexpr DWORD PaintTimeoutMs = 2000;
+// The screen may show a window a little after it painted (Wine copies window
+// surfaces to X on a timer): capture until two pictures in a row agree.
+constexpr int MaxCaptures = 40;
+
+BOOL CALLBACK NeedsPaint(HWND Window, LPARAM Pending) {
+  if (GetUpdateRect(Window, nullptr, FALSE)) { *reinterpret_cast<bool*>(Pending) = true; }
+  return TRUE;
+}
+
+void WaitUntilPainted(HWND Window) {
+  const ULONGLONG Deadline = GetTickCount64() + PaintTimeoutMs;
+  for (;;) {
+    bool Pending = GetUpdateRect(Window, nullptr, FALSE) != FALSE;
+    EnumChildWindows(Window, NeedsPaint, reinterpret_cast<LPARAM>(&Pending));
+    if (!Pending || GetTickCount64() >= Deadline) { return; }
+    Sleep(PollMs);
+  }
+}
+
+// The screen rectangle as rows of RGB bytes, top row first; empty on failure.
+std::vector<uint8_t> CaptureScreen(const RECT& Area) {
+  const int Width = Area.right - Area.left, Height = Area.bottom - Area.top;
+  std::vector<uint8_t> Rgb;
+  HDC Screen = GetDC(nullptr);
+  HDC Memory = CreateCompatibleDC(Screen);
+  BITMAPINFO Info{};
+  Info.bmiHeader.biSize = sizeof Info.bmiHeader;
+  Info.bmiHeader.biWidth = Width;
+  Info.bmiHeader.biHeight = -Height;  // top-down rows
+  Info.bmiHeader.biPlanes = 1;
+  Info.bmiHeader.biBitCount = 32;
+  Info.bmiHeader.biCompression = BI_RGB;
+  void* Bits = nullptr;
+  HBITMAP Dib = CreateDIBSection(Screen, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+  if (Dib != nullptr) {
+    HGDIOBJ Old = SelectObject(Memory, Dib);
+    if (BitBlt(Memory, 0, 0, Width, Height, Screen, Area.left, Area.top, SRCCOPY | CAPTUREBLT)) {
+      GdiFlush();
+      const auto* Bgrx = static_cast<const uint8_t*>(Bits);
+      Rgb.reserve(size_t(Width) * Height * 3);
+      for (size_t Pixel = 0; Pixel < size_t(Width) * Height; ++Pixel) {
+        Rgb.insert(Rgb.end(), {Bgrx[Pixel * 4 + 2], Bgrx[Pixel * 4 + 1], Bgrx[Pixel * 4]});
+      }
+    }
+    SelectObject(Memory, Old);
+    DeleteObject(Dib);
+  }
+  DeleteDC(Memory);
+  ReleaseDC(nullptr, Screen);
+  return Rgb;
+}
+}  // namespace
+
+bool SaveWindowPng(HWND Window, const std::string& PngPath) {
+  RECT Area;
+  if (!IsWindow(Window) || !GetWindowRect(Window, &Area) || Area.right <= Area.left ||
+      Area.bottom <= Area.top) {
+    return false;
+  }
+  SetForegroundWindow(Window);
+  RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  WaitUntilPainted(Window);
+
+  std::vector<uint8_t> Picture = CaptureScreen(Area);
+  for (int Capture = 1; Capture < MaxCaptures && !Picture.empty(); ++Capture) {
+    Sleep(PollMs);
+    std::vector<uint8_t> Next = CaptureScreen(Area);
+    const bool Settled = Next == Picture;
+    Picture = std::move(Next);
+    if (Settled) { break; }
+  }
+  return !Picture.empty() &&
+         WritePng(PngPath, Area.right - Area.left, Area.bottom - Area.top, Picture);
+}

@@ -1,0 +1,231 @@
+// The probe against real windows: the sample window on a second thread of the
+// test, and the same window in a program of its own.
+#include "support/samplewindow.h"
+#include "support/winprobe.h"
+
+#include <gtest/gtest.h>
+#include <wincodec.h>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+constexpr DWORD WindowTimeoutMs = 20000;
+// For what must not be found: long enough to have seen it, were it there.
+constexpr DWORD AbsentTimeoutMs = 300;
+constexpr int MaxPolls = 200;
+constexpr DWORD PollMs = 50;
+
+std::string ExeFolder() {
+  char Path[MAX_PATH];
+  const std::string Exe(Path, GetModuleFileNameA(nullptr, Path, MAX_PATH));
+  return Exe.substr(0, Exe.find_last_of('\\'));
+}
+
+// The probe's clicks are posted: the window answers a little later.
+template <class TCondition>
+bool Eventually(TCondition Condition) {
+  for (int Poll = 0; Poll < MaxPolls; ++Poll) {
+    if (Condition()) { return true; }
+    Sleep(PollMs);
+  }
+  return false;
+}
+
+bool WaitForText(HWND Control, const std::string& Expected) {
+  return Eventually([&] { return WindowText(Control) == Expected; });
+}
+
+bool WaitForPanel(HWND StatusBar, int Panel, const std::string& Expected) {
+  return Eventually([&] { return StatusPanelText(StatusBar, Panel) == Expected; });
+}
+
+std::wstring Wide(const std::string& Text) {
+  std::wstring Result(Text.size(), L'\0');
+  Result.resize(MultiByteToWideChar(CP_ACP, 0, Text.data(), int(Text.size()), Result.data(), int(Result.size())));
+  return Result;
+}
+
+// Asks through the window's "Demander" button and gives Answer in the box.
+void AskAndAnswer(HWND Top, DWORD ProcessId, int Answer, const std::string& Shown) {
+  Click(FindControl(Top, "AskButton"));
+  HWND Box = WaitForMessageBox(ProcessId, WindowTimeoutMs);
+  ASSERT_NE(Box, nullptr);
+  EXPECT_EQ(MessageBoxText(Box), "Envoyer le fichier à l'hôte ?");
+  AnswerMessageBox(Box, Answer);
+  EXPECT_TRUE(WaitForPanel(FindControl(Top, "StatusBar"), 0, Shown));
+  EXPECT_EQ(WaitForMessageBox(ProcessId, AbsentTimeoutMs), nullptr);
+}
+
+DWORD WINAPI RunSample(void*) {
+  RunSampleWindow();
+  return 0;
+}
+
+class WinProbe : public testing::Test {
+protected:
+  void SetUp() override {
+    Thread = CreateThread(nullptr, 0, RunSample, nullptr, 0, nullptr);
+    ASSERT_NE(Thread, nullptr);
+    Top = WaitForTopWindow(SampleCaption, WindowTimeoutMs, GetCurrentProcessId());
+    ASSERT_NE(Top, nullptr);
+  }
+
+  void TearDown() override {
+    if (Thread == nullptr) { return; }
+    if (Top != nullptr) { PostMessageA(Top, WM_CLOSE, 0, 0); }
+    EXPECT_EQ(WaitForSingleObject(Thread, WindowTimeoutMs), WAIT_OBJECT_0) << "the window did not close";
+    CloseHandle(Thread);
+  }
+
+  HANDLE Thread = nullptr;
+  HWND Top = nullptr;
+};
+
+TEST_F(WinProbe, FindsControlsByComponentNameAtAnyDepth) {
+  HWND Count = FindControl(Top, "CountButton");
+  ASSERT_NE(Count, nullptr);
+  EXPECT_EQ(WindowText(Count), "Compter");
+  EXPECT_EQ(FindChildByText(Top, "button", "Compter"), Count);
+
+  HWND OnPage = FindControl(Top, "PageLabel");
+  ASSERT_NE(OnPage, nullptr);
+  EXPECT_EQ(GetParent(OnPage), FindControl(Top, "Pages"));
+  EXPECT_EQ(WindowText(OnPage), "Contenu de la page");
+
+  EXPECT_EQ(FindControl(Top, "countbutton"), nullptr);
+  EXPECT_EQ(FindControl(Top, "Count"), nullptr);
+  EXPECT_EQ(FindChildByText(Top, "static", "Compter"), nullptr);
+}
+
+TEST_F(WinProbe, FindsATopWindowOnlyByItsWholeCaptionAndItsProcess) {
+  EXPECT_EQ(WaitForTopWindow(SampleCaption, AbsentTimeoutMs), Top);
+  EXPECT_EQ(WaitForTopWindow("Fenêtre", AbsentTimeoutMs), nullptr);
+  EXPECT_EQ(WaitForTopWindow(SampleCaption, AbsentTimeoutMs, GetCurrentProcessId() + 4), nullptr);
+}
+
+TEST_F(WinProbe, ReadsTextsAndStatesAsTheWindowShowsThem) {
+  EXPECT_EQ(WindowText(Top), SampleCaption);
+  EXPECT_EQ(WindowText(FindControl(Top, "ClickCount")), "Clics : 0");
+  HWND Status = FindControl(Top, "StatusBar");
+  EXPECT_EQ(StatusPanelText(Status, 0), "Prêt");
+  EXPECT_EQ(StatusPanelText(Status, 1), "Connecté à l'hôte");
+  EXPECT_EQ(StatusPanelText(Status, 2), "");
+
+  EXPECT_TRUE(IsEnabled(FindControl(Top, "CountButton")));
+  EXPECT_FALSE(IsEnabled(FindControl(Top, "DeleteButton")));
+  EXPECT_TRUE(IsShown(FindControl(Top, "ClickCount")));
+  EXPECT_FALSE(IsShown(FindControl(Top, "HiddenLabel")));
+  EXPECT_EQ(CheckState(FindControl(Top, "ActiveCheck")), BST_CHECKED);
+  EXPECT_EQ(TabIndex(FindControl(Top, "Pages")), 1);
+}
+
+TEST_F(WinProbe, ClicksAndTypingReachTheWindowsHandlers) {
+  HWND Count = FindControl(Top, "CountButton");
+  Click(Count);
+  Click(Count);
+  EXPECT_TRUE(WaitForText(FindControl(Top, "ClickCount"), "Clics : 2"));
+
+  HWND Active = FindControl(Top, "ActiveCheck");
+  Click(Active);
+  EXPECT_TRUE(Eventually([&] { return CheckState(Active) == BST_UNCHECKED; }));
+
+  SetEditText(FindControl(Top, "NameEdit"), "Gérard");
+  EXPECT_TRUE(WaitForText(FindControl(Top, "NameEcho"), "Nom : Gérard"));
+}
+
+TEST_F(WinProbe, AnswersTheMessageBoxThatTheWindowOpens) {
+  AskAndAnswer(Top, GetCurrentProcessId(), IDNO, "Réponse : non");
+  AskAndAnswer(Top, GetCurrentProcessId(), IDYES, "Réponse : oui");
+}
+
+// The PNG read back through the system's own decoder (WIC), so that a fault of
+// our writer cannot hide behind a reader of ours.
+struct TDecodedPng {
+  UINT Width = 0, Height = 0;
+  std::vector<uint8_t> Bgra;
+  COLORREF At(UINT X, UINT Y) const {
+    const uint8_t* Pixel = &Bgra[(size_t(Y) * Width + X) * 4];
+    return RGB(Pixel[2], Pixel[1], Pixel[0]);
+  }
+};
+
+TDecodedPng DecodePng(const std::string& Path) {
+  TDecodedPng Png;
+  IWICImagingFactory* Factory = nullptr;
+  IWICBitmapDecoder* Decoder = nullptr;
+  IWICBitmapFrameDecode* Frame = nullptr;
+  IWICFormatConverter* Converter = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_PPV_ARGS(&Factory))) &&
+      SUCCEEDED(Factory->CreateDecoderFromFilename(Wide(Path).c_str(), nullptr, GENERIC_READ,
+                                                   WICDecodeMetadataCacheOnDemand, &Decoder)) &&
+      SUCCEEDED(Decoder->GetFrame(0, &Frame)) && SUCCEEDED(Factory->CreateFormatConverter(&Converter)) &&
+      SUCCEEDED(Converter->Initialize(Frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
+                                      nullptr, 0, WICBitmapPaletteTypeCustom)) &&
+      SUCCEEDED(Converter->GetSize(&Png.Width, &Png.Height))) {
+    Png.Bgra.resize(size_t(Png.Width) * Png.Height * 4);
+    if (FAILED(Converter->CopyPixels(nullptr, Png.Width * 4, UINT(Png.Bgra.size()), Png.Bgra.data()))) {
+      Png.Bgra.clear();
+    }
+  }
+  for (IUnknown* Object : {static_cast<IUnknown*>(Converter), static_cast<IUnknown*>(Frame),
+                           static_cast<IUnknown*>(Decoder), static_cast<IUnknown*>(Factory)}) {
+    if (Object != nullptr) { Object->Release(); }
+  }
+  return Png;
+}
+
+uint32_t BigEndian32(const std::vector<uint8_t>& Bytes, size_t At) {
+  return uint32_t(Bytes[At]) << 24 | uint32_t(Bytes[At + 1]) << 16 | uint32_t(Bytes[At + 2]) << 8 | Bytes[At + 3];
+}
+
+TEST_F(WinProbe, SavesAScreenshotShowingTheWindow) {
+  const std::string Folder = ExeFolder() + "\\screenshots";
+  CreateDirectoryA(Folder.c_str(), nullptr);
+  const std::string Path = Folder + "\\winprobe_sample.png";
+  DeleteFileA(Path.c_str());
+  ASSERT_TRUE(SaveWindowPng(Top, Path));
+
+  RECT Area;
+  ASSERT_TRUE(GetWindowRect(Top, &Area));
+  const UINT Width = Area.right - Area.left, Height = Area.bottom - Area.top;
+  std::ifstream File(Path, std::ios::binary);
+  const std::vector<uint8_t> Bytes{std::istreambuf_iterator<char>(File), {}};
+  ASSERT_GE(Bytes.size(), 33u);
+  EXPECT_EQ(std::vector<uint8_t>(Bytes.begin(), Bytes.begin() + 8),
+            (std::vector<uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
+  EXPECT_EQ(std::string(Bytes.begin() + 12, Bytes.begin() + 16), "IHDR");
+  EXPECT_EQ(BigEndian32(Bytes, 16), Width);
+  EXPECT_EQ(BigEndian32(Bytes, 20), Height);
+
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  const TDecodedPng Png = DecodePng(Path);
+  CoUninitialize();
+  ASSERT_EQ(Png.Width, Width);
+  ASSERT_EQ(Png.Height, Height);
+  ASSERT_FALSE(Png.Bgra.empty());
+
+  // The empty right part of the client area shows the window's background,
+  // and the controls on the left show something else.
+  POINT Client{0, 0};
+  ClientToScreen(Top, &Client);
+  const UINT ClientLeft = Client.x - Area.left, ClientTop = Client.y - Area.top;
+  EXPECT_EQ(Png.At(ClientLeft + 400, ClientTop + 60), SampleBackground);
+  EXPECT_NE(Png.At(ClientLeft + 20, ClientTop + 20), SampleBackground);
+}
+
+TEST(WinProbeOtherProcess, DrivesTheSampleProgramAndClosesIt) {
+  TStartedProgram Program = StartProgram("\"" + ExeFolder() + "\\winprobe_sample.exe\"", ExeFolder());
+  ASSERT_NE(Program.Process, nullptr);
+  HWND Top = WaitForTopWindow(SampleCaption, WindowTimeoutMs, Program.ProcessId);
+  EXPECT_NE(Top, nullptr);
+  if (Top != nullptr) {
+    EXPECT_EQ(WindowText(FindControl(Top, "ClickCount")), "Clics : 0");
+    AskAndAnswer(Top, Program.ProcessId, IDYES, "Réponse : oui");
+  }
+  EXPECT_TRUE(EndProgram(Program, WindowTimeoutMs)) << "it had to be terminated";
+  EXPECT_EQ(Program.Process, nullptr);
+}
+}  // namespace
