@@ -16,6 +16,7 @@ export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,msh
 winpath() { echo "Z:${1//\//\\}"; }
 
 stop_service() {
+  pkill -f 'norvask_cfg[.]exe' 2>/dev/null || true
   wine sc stop TransportSvc >/dev/null 2>&1 || true
   sleep 2
   [ -f "$run/norvask.exe" ] && wine "$run/norvask.exe" UNINSTALL SILENT >/dev/null 2>&1 || true
@@ -24,6 +25,7 @@ stop_service() {
 }
 
 if [ "$mode" = stop ]; then
+  [ -f "$build/xvfb-display" ] && DISPLAY=$(cat "$build/xvfb-display") && export DISPLAY
   stop_service
   tools/wine-prefix.sh down "$WINEPREFIX"
   echo "norvask stopped and removed."
@@ -32,8 +34,11 @@ fi
 
 tools/setup.sh
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-cmake --build "$build" -j"$(nproc)" --target norvask wine_keepalive
-tools/wine-prefix.sh up "$WINEPREFIX" "$build/tests/wine_keepalive.exe"
+cmake --build "$build" -j"$(nproc)" --target norvask norvask_cfg wine_keepalive window_shot
+# The console shows on the person's display when there is one, else on a virtual one.
+NORVASK_DISPLAY=${DISPLAY:-} tools/wine-prefix.sh up "$WINEPREFIX" "$build/tests/wine_keepalive.exe"
+DISPLAY=$(cat "$build/xvfb-display")
+export DISPLAY
 stop_service
 
 # A sample shop: a few files in category folders, one .cor file that the
@@ -92,5 +97,18 @@ echo "== What arrived in $shown"
 echo
 echo "== norvask.log"
 cat "$run/norvask.log"
+
+# The console, in the run folder beside the service, watching it on this PC.
+cp "$build/console/norvask_cfg.exe" "$run/"
+(cd "$run" && setsid wine norvask_cfg.exe </dev/null >"$run/console.log" 2>&1 &)
 echo
-echo "The service keeps running (a cycle every 20 s). Stop and remove it with: tools/run.sh stop"
+echo "norvask_cfg started on display $DISPLAY; waiting for its window..."
+if wine "$build/tests/window_shot.exe" "Envoi des fichiers" "$(winpath "$run/console.png")" 300000 >/dev/null 2>&1; then
+  echo "Screenshot of the console's main window: $run/console.png"
+else
+  echo "The console's window did not show within 5 minutes (see $run/console.log)."
+fi
+
+echo
+echo "The service keeps running (a cycle every 20 s), watched by the console."
+echo "Stop and remove both with: tools/run.sh stop"

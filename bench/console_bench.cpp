@@ -1,0 +1,122 @@
+// The cost of the console's timer tick: 1,000 PollService + UpdateButtons on the
+// real main window against a running transport service, beside 1,000 bare
+// QueryServiceStatus calls over a manager and service opened once. Prints the
+// CPU and wall time of both and their ratios.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "console/norvask_cfgmain.h"
+#include "forms/form.h"
+#include "rtl/files.h"
+#include "shared/commonhelpers.h"
+#include "shared/sharedunits.h"
+
+namespace {
+
+constexpr int Ticks = 1000;
+
+struct TCost {
+  double CpuMs;
+  double WallMs;
+};
+
+double ThreadCpuMs() {
+  FILETIME Created, Exited, Kernel, User;
+  GetThreadTimes(GetCurrentThread(), &Created, &Exited, &Kernel, &User);
+  auto Ms = [](const FILETIME& T) { return (static_cast<double>(T.dwHighDateTime) * 4294967296.0 + T.dwLowDateTime) / 1e4; };
+  return Ms(Kernel) + Ms(User);
+}
+
+double WallMs() {
+  LARGE_INTEGER Frequency, Now;
+  QueryPerformanceFrequency(&Frequency);
+  QueryPerformanceCounter(&Now);
+  return static_cast<double>(Now.QuadPart) * 1000.0 / static_cast<double>(Frequency.QuadPart);
+}
+
+template <class F>
+TCost Measure(F&& Step) {
+  const double Cpu = ThreadCpuMs(), Wall = WallMs();
+  for (int Tick = 0; Tick < Ticks; ++Tick) { Step(); }
+  return {ThreadCpuMs() - Cpu, WallMs() - Wall};
+}
+
+int RunProgram(const std::string& CommandLine) {
+  STARTUPINFOA Startup{};
+  Startup.cb = sizeof(Startup);
+  PROCESS_INFORMATION Process{};
+  std::string Line = CommandLine;
+  if (!CreateProcessA(nullptr, Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup, &Process)) {
+    return -1;
+  }
+  WaitForSingleObject(Process.hProcess, 120000);
+  DWORD Code = 1;
+  GetExitCodeProcess(Process.hProcess, &Code);
+  CloseHandle(Process.hThread);
+  CloseHandle(Process.hProcess);
+  return static_cast<int>(Code);
+}
+
+bool WaitForState(SC_HANDLE Service, DWORD State) {
+  for (int Turn = 0; Turn < 600; ++Turn) {
+    SERVICE_STATUS Status{};
+    if (QueryServiceStatus(Service, &Status) && Status.dwCurrentState == State) { return true; }
+    Sleep(100);
+  }
+  return false;
+}
+
+}  // namespace
+
+int main() {
+  InitSharedUnits();
+  // The transport service, installed from a folder of its own with nothing to send.
+  const std::string Folder = AppDir + "\\console_bench_svc";
+  ForceDirectories(Folder);
+  const std::string Program = Folder + "\\norvask.exe";
+  if (!CopyFileA((AppDir + "\\..\\service\\norvask.exe").c_str(), Program.c_str(), FALSE)) {
+    std::printf("norvask.exe not found beside the benchmark\n");
+    return 1;
+  }
+  RunProgram("\"" + Program + "\" INSTALL SILENT");
+  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  SC_HANDLE Service = OpenServiceA(Manager, "TransportSvc", SERVICE_ALL_ACCESS);
+  if (!Service || (!StartServiceA(Service, 0, nullptr) && GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) ||
+      !WaitForState(Service, SERVICE_RUNNING)) {
+    std::printf("the transport service did not start\n");
+    return 1;
+  }
+
+  auto Window = NewForm<TMainWnd>();
+  Window->PollService();  // opens the handles, as the first tick does
+  const TCost Ticked = Measure([&] {
+    Window->PollService();
+    Window->UpdateButtons();
+  });
+
+  SC_HANDLE BareManager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
+  SC_HANDLE BareService = OpenServiceA(BareManager, "TransportSvc", SERVICE_QUERY_STATUS);
+  const TCost Bare = Measure([&] {
+    SERVICE_STATUS Status;
+    QueryServiceStatus(BareService, &Status);
+  });
+  CloseServiceHandle(BareService);
+  CloseServiceHandle(BareManager);
+  Window.reset();
+
+  std::printf("%d ticks  PollService+UpdateButtons: cpu %8.1f ms  wall %8.1f ms\n", Ticks, Ticked.CpuMs,
+              Ticked.WallMs);
+  std::printf("%d calls  bare QueryServiceStatus:    cpu %8.1f ms  wall %8.1f ms\n", Ticks, Bare.CpuMs, Bare.WallMs);
+  std::printf("ratio (aim at most 1.2):             cpu %8.2f     wall %8.2f\n", Ticked.CpuMs / Bare.CpuMs,
+              Ticked.WallMs / Bare.WallMs);
+
+  SERVICE_STATUS Status;
+  ControlService(Service, SERVICE_CONTROL_STOP, &Status);
+  WaitForState(Service, SERVICE_STOPPED);
+  CloseServiceHandle(Service);
+  CloseServiceHandle(Manager);
+  RunProgram("\"" + Program + "\" UNINSTALL SILENT");
+  return 0;
+}

@@ -1,0 +1,126 @@
+// Helpers of the in-process window tests: finding this thread's windows,
+// pumping messages for a bounded time, and a watchdog so that a modal loop
+// nobody answers cannot hang the run.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "forms/application.h"
+#include "support/quietfailures.h"
+
+inline BOOL CALLBACK CollectWindow(HWND Window, LPARAM Windows) {
+  reinterpret_cast<std::vector<HWND>*>(Windows)->push_back(Window);
+  return TRUE;
+}
+
+// The visible top-level windows of a thread.
+inline std::vector<HWND> ThreadWindows(DWORD ThreadId) {
+  std::vector<HWND> All, Visible;
+  EnumThreadWindows(ThreadId, CollectWindow, reinterpret_cast<LPARAM>(&All));
+  for (HWND Window : All) {
+    if (IsWindowVisible(Window)) { Visible.push_back(Window); }
+  }
+  return Visible;
+}
+
+// A visible top-level window of the calling thread with this caption; nullptr when none.
+inline HWND FindThreadWindow(const std::string& Caption) {
+  for (HWND Window : ThreadWindows(GetCurrentThreadId())) {
+    char Text[256] = "";
+    GetWindowTextA(Window, Text, sizeof Text);
+    if (Caption == Text) { return Window; }
+  }
+  return nullptr;
+}
+
+// A visible message box of the given thread; nullptr when none.
+inline HWND FindMessageBox(DWORD ThreadId) {
+  for (HWND Window : ThreadWindows(ThreadId)) {
+    char Class[64] = "";
+    GetClassNameA(Window, Class, sizeof Class);
+    if (std::string(Class) == "#32770") { return Window; }
+  }
+  return nullptr;
+}
+
+// Dispatches this thread's messages until Done() holds, at most TimeoutMs.
+inline bool PumpUntil(const std::function<bool()>& Done, DWORD TimeoutMs = 20000) {
+  const ULONGLONG Start = GetTickCount64();
+  for (int Round = 0; Round < 100000; ++Round) {
+    Application.ProcessMessages();
+    if (Done()) { return true; }
+    if (GetTickCount64() - Start > TimeoutMs) { return false; }
+    Sleep(5);
+  }
+  return false;
+}
+
+// Closes every visible top-level window of the watched thread (modal forms and
+// message boxes alike) when the time runs out before Stop; Fired() tells.
+class TWatchdog {
+public:
+  explicit TWatchdog(DWORD TimeoutMs = 60000) : FThreadId(GetCurrentThreadId()) {
+    FThread = std::thread([this, TimeoutMs] {
+      std::unique_lock<std::mutex> Lock(FMutex);
+      if (FWake.wait_for(Lock, std::chrono::milliseconds(TimeoutMs), [this] { return FStopped; })) { return; }
+      FFired = true;
+      for (HWND Window : ThreadWindows(FThreadId)) { PostMessageA(Window, WM_CLOSE, 0, 0); }
+    });
+  }
+  ~TWatchdog() { Stop(); }
+  TWatchdog(const TWatchdog&) = delete;
+  TWatchdog& operator=(const TWatchdog&) = delete;
+  void Stop() {
+    {
+      std::lock_guard<std::mutex> Lock(FMutex);
+      FStopped = true;
+    }
+    FWake.notify_all();
+    if (FThread.joinable()) { FThread.join(); }
+  }
+  bool Fired() const { return FFired; }
+
+private:
+  DWORD FThreadId;
+  std::mutex FMutex;
+  std::condition_variable FWake;
+  bool FStopped = false;
+  std::atomic<bool> FFired{false};
+  std::thread FThread;
+};
+
+// A file held open by another program for reading only: it can be read, and
+// every attempt to write it is refused (a read-only attribute is not, for root).
+class TWriteRefused {
+public:
+  explicit TWriteRefused(const std::string& FileName)
+      : FHandle(CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ~TWriteRefused() { Release(); }
+  TWriteRefused(const TWriteRefused&) = delete;
+  TWriteRefused& operator=(const TWriteRefused&) = delete;
+  bool Held() const { return FHandle != INVALID_HANDLE_VALUE; }
+  void Release() {
+    if (FHandle != INVALID_HANDLE_VALUE) { CloseHandle(FHandle); }
+    FHandle = INVALID_HANDLE_VALUE;
+  }
+
+private:
+  HANDLE FHandle;
+};
+
+// Whether the file can be opened for writing now.
+inline bool Writable(const std::string& FileName) {
+  HANDLE File = CreateFileA(FileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (File == INVALID_HANDLE_VALUE) { return false; }
+  CloseHandle(File);
+  return true;
+}
