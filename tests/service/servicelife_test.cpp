@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "service/pipemessages.h"
+#include "tests/service/pipeclient.h"
 #include "tests/service/servicefixture.h"
 
 namespace {
@@ -16,7 +17,7 @@ class ServiceLife : public ServiceFixture {
 protected:
   // The statistics record of an "ANSGETSTATS" answer.
   TServiceStatsRecord Stats() const {
-    const std::string Answer = CallPipe(Name + "Info", PipeRequest("REQGETSTATS"));
+    const std::string Answer = Call(PipePath(Name + "Info"), MakeRequest(ReqGetStats));
     TServiceStatsRecord Record{};
     EXPECT_EQ(Answer.size(), 595u);
     if (Answer.size() == 595u) { std::memcpy(&Record, Answer.data() + 84, sizeof(Record)); }
@@ -122,12 +123,9 @@ TEST_F(ServiceLife, StatisticsFollowARunningCycle) {
 TEST_F(ServiceLife, ConfigurationRequestsAreLoggedAndChangeNothingUntilRestart) {
   WriteIni("[General]\r\nTimeBetweenActions=77\r\n");
   ASSERT_TRUE(Service->Start());
-  ASSERT_FALSE(CallPipe(Name + "Control", PipeRequest("REQGETCONFIG")).empty());
-  std::string Set = PipeRequest("REQSETCONFIG");
+  ASSERT_FALSE(Call(PipePath(Name + "Control"), MakeRequest(ReqGetConfig)).empty());
   const std::string Ini = "[General]\r\nTimeBetweenActions=99\r\n";
-  const int32_t Length = static_cast<int32_t>(Ini.size());
-  std::memcpy(Set.data() + 24, &Length, 4);
-  ASSERT_FALSE(CallPipe(Name + "Control", Set + Ini).empty());
+  ASSERT_FALSE(Call(PipePath(Name + "Control"), MakeRequest(ReqSetConfig, static_cast<int32_t>(Ini.size()), Ini)).empty());
 
   const Lines Logged = Log();
   ASSERT_GE(Logged.size(), 2u);
