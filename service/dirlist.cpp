@@ -103,12 +103,13 @@ void TDirectoryList::ListDirectory() {
 }
 
 // A file that cannot be read, or a line out of range, ends the reading quietly:
-// files not named by then stay changed.
+// files not named by then stay changed. Only the line end is taken off: a name
+// may begin or end with blanks.
 void TDirectoryList::ReadStatusFile(int32_t Bias) {
   TTextFileReader Reader(FDirectory + "\\" + FStatusFileName);
   std::string Line;
   bool Valid = true;
-  while (Valid && Reader.ReadLine(Line)) { ApplyStatusLine(Trim(Line), Bias, Valid); }
+  while (Valid && Reader.ReadLine(Line)) { ApplyStatusLine(Line, Bias, Valid); }
 }
 
 void TDirectoryList::ApplyStatusLine(const std::string& Line, int32_t Bias, bool& Valid) {

@@ -1,93 +1,11 @@
-#include "service/dirlist.h"
+#include "tests/service/dirlistfixture.h"
 
-#include <gtest/gtest.h>
-#include <windows.h>
 #include <winioctl.h>
-
-#include <vector>
 
 #include "rtl/exceptions.h"
 #include "rtl/format.h"
-#include "rtl/formatdatetime.h"
-#include "shared/commonhelpers.h"
-#include "support/scratchdir.h"
 
 namespace {
-
-const TDateTime T0 = EncodeDate(2024, 5, 31) + EncodeTime(6, 12, 3, 250);
-constexpr double Second = 1.0 / SecsPerDay;
-
-FILETIME ToFileTime(TDateTime Utc) {
-  const SYSTEMTIME S = DateTimeToSystemTime(Utc);
-  FILETIME F;
-  SystemTimeToFileTime(&S, &F);
-  return F;
-}
-
-// "2024/05/31 06:12:03.250" with the locale's date and time separators.
-std::string Localised(std::string Text) {
-  for (char& C : Text) {
-    if (C == '/') { C = FormatSettings().DateSeparator; }
-    if (C == ':') { C = FormatSettings().TimeSeparator; }
-  }
-  return Text;
-}
-
-std::string UtcText(TDateTime T) { return FormatDateTime("yyyy/mm/dd hh:nn:ss.zzz", T) + " UTC"; }
-
-std::vector<std::string> SplitLines(const std::string& Text) {
-  std::vector<std::string> Lines;
-  for (size_t P = 0, E; (E = Text.find("\r\n", P)) != std::string::npos; P = E + 2) {
-    Lines.push_back(Text.substr(P, E - P));
-  }
-  return Lines;
-}
-
-class DirectoryListTest : public ::testing::Test {
-protected:
-  TScratchDir Scratch{"dirlist"};
-  std::string Dir = Scratch.Path();
-
-  std::string PathOf(const std::string& Name) const { return Dir + "\\" + Name; }
-
-  HANDLE CreateTestFile(const std::string& Name) const {
-    return CreateFileA(PathOf(Name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-  }
-
-  void MakeFile(const std::string& Name, DWORD Size, TDateTime Utc) const {
-    HANDLE H = CreateTestFile(Name);
-    ASSERT_NE(H, INVALID_HANDLE_VALUE) << Name;
-    const std::string Data(Size, 'x');
-    DWORD Written;
-    WriteFile(H, Data.data(), Size, &Written, nullptr);
-    const FILETIME Time = ToFileTime(Utc);
-    SetFileTime(H, nullptr, nullptr, &Time);
-    CloseHandle(H);
-  }
-
-  void WriteText(const std::string& Name, const std::string& Text) const { WriteTextFile(PathOf(Name), Text); }
-  std::string ReadText(const std::string& Name) const { return ReadTextFile(PathOf(Name)); }
-
-  void WriteStatus(const std::string& Lines) const { WriteText("dirlist.dst", Lines); }
-
-  static bool IsChanged(const TDirectoryList& List, const std::string& Name) {
-    const int Index = List.Files().IndexOf(Name);
-    EXPECT_GE(Index, 0) << Name;
-    return Index < 0 || List.Entry(Index).Changed;
-  }
-
-  // Offers every changed file and accepts it, recording the bare names.
-  static std::vector<std::string> AcceptAll(TDirectoryList& List, bool Ascending = true) {
-    std::vector<std::string> Names;
-    List.Process(Ascending, [&](const std::string& FileName, const std::string&, bool&) {
-      Names.push_back(FileName.substr(List.Directory().size() + 1));
-      return true;
-    });
-    return Names;
-  }
-
-};
 
 TEST_F(DirectoryListTest, UnchangedNeedsEqualSizeAndLessThanThreeSeconds) {
   MakeFile("same.txt", 10, T0);
@@ -127,7 +45,7 @@ TEST_F(DirectoryListTest, TimeTextIsReadByCharacterPositions) {
   GetTimeZoneInformation(&Zone);
   MakeFile("nameonly.txt", 0, EncodeDate(2000, 1, 1) + EncodeTime(0, 0, 0, 1) + Zone.Bias / 1440.0);
   WriteStatus("dashes.txt\t1\t2024-05-31T06-12-03,250 UTC\r\nnomsec.txt\t1\t" +
-              Localised("2024/05/31 06:12:03 UTC") + "\r\n  nameonly.txt  \r\n");
+              Localised("2024/05/31 06:12:03 UTC") + "\r\nnameonly.txt\r\n");
 
   TDirectoryList List(Dir, "txt", "", 0, "");
   EXPECT_FALSE(IsChanged(List, "dashes.txt"));
