@@ -201,27 +201,35 @@ TEST_F(DirectoryListTest, EmptyDirectoryOffersNothingAndSavesTheHeaderOnly) {
   EXPECT_EQ(SplitLines(ReadText("dirlist.dst")).size(), 4u);
 }
 
-TEST_F(DirectoryListTest, SaveWritesCurrentValuesAndKeepsOldOnesOfAVanishedFile) {
-  MakeFile("a.txt", 1, T0);
-  MakeFile("b.txt", 1, T0);
+// Each sent file is recorded with what it was when it was read for sending: a
+// change after that is sent at the next round, one before it is not sent twice.
+TEST_F(DirectoryListTest, SaveRecordsTheValuesEachFileWasSentWith) {
+  MakeFile("early.txt", 1, T0);
+  MakeFile("late.txt", 1, T0);
+  MakeFile("gone.txt", 1, T0);
   {
     TDirectoryList List(Dir, "txt", "", 0, "");
-    AcceptAll(List);
-    DeleteFileA(PathOf("a.txt").c_str());
-    MakeFile("b.txt", 7, T0 + 60 * Second);
+    MakeFile("early.txt", 5, T0 + 30 * Second);  // rewritten after the listing, before its send
+    List.Process(true, [&](const std::string& FileName, const std::string&, bool&) {
+      if (FileName == PathOf("late.txt")) { MakeFile("late.txt", 7, T0 + 60 * Second); }  // after its send
+      return true;
+    });
+    DeleteFileA(PathOf("gone.txt").c_str());
     List.Save();
   }
   std::vector<std::string> Lines = SplitLines(ReadText("dirlist.dst"));
-  ASSERT_EQ(Lines.size(), 6u);
-  EXPECT_EQ(Lines[4], "a.txt\t1\t" + UtcText(T0));
-  EXPECT_EQ(Lines[5], "b.txt\t7\t" + UtcText(T0 + 60 * Second));
+  ASSERT_EQ(Lines.size(), 7u);
+  EXPECT_EQ(Lines[4], "early.txt\t5\t" + UtcText(T0 + 30 * Second));
+  EXPECT_EQ(Lines[5], "gone.txt\t1\t" + UtcText(T0));
+  EXPECT_EQ(Lines[6], "late.txt\t1\t" + UtcText(T0));
 
   TDirectoryList Next(Dir, "txt", "", 0, "");
-  EXPECT_FALSE(IsChanged(Next, "b.txt"));
+  EXPECT_EQ(AcceptAll(Next), std::vector<std::string>{"late.txt"});
   Next.Save();
   Lines = SplitLines(ReadText("dirlist.dst"));
-  ASSERT_EQ(Lines.size(), 5u);
-  EXPECT_EQ(Lines[4], "b.txt\t7\t" + UtcText(T0 + 60 * Second));
+  ASSERT_EQ(Lines.size(), 6u);  // the line of the file that has gone is dropped
+  EXPECT_EQ(Lines[4], "early.txt\t5\t" + UtcText(T0 + 30 * Second));
+  EXPECT_EQ(Lines[5], "late.txt\t7\t" + UtcText(T0 + 60 * Second));
 }
 
 TEST_F(DirectoryListTest, AFileChangedAfterTheListingButNotSentIsOfferedNextTime) {
