@@ -153,16 +153,34 @@ void TDirectoryList::Process(bool Ascending, const TProcessFileEvent& OnFile) {
   }
 }
 
+// The new status file is written beside the old one and put in its place in one
+// step, so that a crash leaves the one or the other whole. A temporary file left
+// by a crash is written over at the next save; its ".dst" keeps it out of every
+// listing.
 void TDirectoryList::Save() {
-  const int32_t Bias = StandardBias();
   const std::string Path = IncludeTrailingPathDelimiter(FDirectory) + FStatusFileName;
-  // A read-only or hidden status file could not be created anew.
+  const std::string NewPath = IncludeTrailingPathDelimiter(FDirectory) + "~" + FStatusFileName;
+  try {
+    WriteStatusFile(NewPath);
+  } catch (...) {
+    DeleteFileA(NewPath.c_str());
+    throw;
+  }
+  // A read-only or hidden status file could not be replaced.
   if (FileExists(Path)) { SetFileAttributesA(Path.c_str(), FILE_ATTRIBUTE_NORMAL); }
-  TTextFileWriter Writer(Path);
+  if (!MoveFileExA(NewPath.c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD Error = GetLastError();
+    DeleteFileA(NewPath.c_str());
+    RaiseLastOSError(Error);
+  }
+}
+
+void TDirectoryList::WriteStatusFile(const std::string& FileName) const {
+  TTextFileWriter Writer(FileName);
   Writer.WriteLine("# directory status file ");
   Writer.WriteLine("# directory: " + FDirectory);
   Writer.WriteLine("# file mask: *." + FExt);
-  Writer.WriteLine("# last update: " + FormatDateTime(HeaderTimeFormat, Now()) + " " + UtcOffsetText(Bias));
+  Writer.WriteLine("# last update: " + FormatDateTime(HeaderTimeFormat, Now()) + " " + UtcOffsetText(StandardBias()));
   for (int I = 0; I < FFiles.Count(); ++I) {
     if (!EntryAt(I)->Changed) { Writer.WriteLine(EntryLine(I)); }
   }

@@ -35,7 +35,8 @@ public:
   // and time are read again just before it is offered.
   void Process(bool Ascending, const TProcessFileEvent& OnFile);
   // Rewrites the status file with every file that is not marked changed, with
-  // the size and time it was listed or offered with.
+  // the size and time it was listed or offered with. Raises when the new file
+  // cannot be written or put in place; the old one is then left as it was.
   void Save();
 
   int32_t OkCount() const { return FOkCount; }
@@ -56,6 +57,7 @@ private:
   void ListDirectory();
   void ReadStatusFile(int32_t Bias);
   void ApplyStatusLine(const std::string& Line, int32_t Bias, bool& Valid);
+  void WriteStatusFile(const std::string& FileName) const;
   std::string EntryLine(int Index) const;
   void RefreshEntry(TDirEntry& Entry, const std::string& Name) const;
 

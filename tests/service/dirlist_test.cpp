@@ -3,6 +3,7 @@
 #include <winioctl.h>
 
 #include "rtl/exceptions.h"
+#include "rtl/files.h"
 #include "rtl/format.h"
 
 namespace {
@@ -191,6 +192,42 @@ TEST_F(DirectoryListTest, SavedFileHasTheHeaderAndOneLinePerUnchangedFile) {
   Next.Save();
   EXPECT_EQ(SplitLines(ReadText("trlist1.dst")).size(), 7u);
   EXPECT_EQ(GetFileAttributesA(PathOf("trlist1.dst").c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
+}
+
+// The new status file goes beside the old one and takes its place in one step.
+TEST_F(DirectoryListTest, AStatusFileWriteThatFailsOrIsCutShortLeavesThePreviousOneWhole) {
+  MakeFile("a.txt", 1, T0);
+  MakeFile("b.txt", 1, T0);
+  {
+    TDirectoryList List(Dir, "txt", "", 0, "");
+    AcceptAll(List);
+    List.Save();
+  }
+  const std::string Saved = ReadText("dirlist.dst");
+  MakeFile("c.txt", 1, T0);
+  {
+    // Held open by another program, the status file cannot be replaced.
+    HANDLE Holder = CreateFileA(PathOf("dirlist.dst").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(Holder, INVALID_HANDLE_VALUE);
+    TDirectoryList List(Dir, "txt", "", 0, "");
+    AcceptAll(List);
+    EXPECT_THROW(List.Save(), EOSError);
+    CloseHandle(Holder);
+  }
+  EXPECT_EQ(ReadText("dirlist.dst"), Saved);
+  EXPECT_FALSE(FileExists(PathOf("~dirlist.dst")));
+
+  // What a crash in the middle of the write leaves: the old file and a cut new one.
+  WriteText("~dirlist.dst", Saved.substr(0, Saved.size() / 2));
+  {
+    TDirectoryList List(Dir, "*", "", 0, "");
+    EXPECT_EQ(List.Files().Text(), "a.txt\r\nb.txt\r\nc.txt\r\n");
+    EXPECT_EQ(AcceptAll(List), std::vector<std::string>{"c.txt"});
+    List.Save();
+  }
+  EXPECT_FALSE(FileExists(PathOf("~dirlist.dst")));
+  EXPECT_EQ(SplitLines(ReadText("dirlist.dst")).size(), 7u);
 }
 
 TEST_F(DirectoryListTest, EmptyDirectoryOffersNothingAndSavesTheHeaderOnly) {
