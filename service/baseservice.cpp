@@ -95,13 +95,7 @@ bool TBaseOrdanixService::Startup() {
       FInfoServer->Start();
       if (FConfig->LogDetailed) { Log(0, "Pipe server \"" + FInfoPipeName + "\" started"); }
     });
-    Result &= RunStep([&] {
-      FControlServer = std::make_unique<TOrdanixSrvControl>(FControlPipeName, ControlPipeInstances, FIniName);
-      FControlServer->OnGetConfig.Set([this](TOrdanixSrvControl& Sender) { OnConfigRetrieved(Sender); });
-      FControlServer->OnSetConfig.Set([this](TOrdanixSrvControl& Sender) { OnConfigUpdated(Sender); });
-      FControlServer->Start();
-      if (FConfig->LogDetailed) { Log(0, "Pipe server \"" + FControlPipeName + "\" started"); }
-    });
+    Result &= RunStep([&] { StartControlServer(); });
 
     TLocked Locked(*this);
     FStarting = false;
@@ -109,6 +103,22 @@ bool TBaseOrdanixService::Startup() {
     FFilesOk = FFilesBad = FElapsedMs = 0;
   });
   return Completed && Result;
+}
+
+// Without its own security descriptor the control pipe would be open to every
+// client, and the file it serves holds passwords: it is then not served at all,
+// and the rest of the service starts as usual.
+void TBaseOrdanixService::StartControlServer() {
+  try {
+    FControlServer = std::make_unique<TOrdanixSrvControl>(FControlPipeName, ControlPipeInstances, FIniName);
+  } catch (const EPipeSecurityError& E) {
+    Log(3, "Pipe server \"" + FControlPipeName + "\" not started: " + E.what());
+    return;
+  }
+  FControlServer->OnGetConfig.Set([this](TOrdanixSrvControl& Sender) { OnConfigRetrieved(Sender); });
+  FControlServer->OnSetConfig.Set([this](TOrdanixSrvControl& Sender) { OnConfigUpdated(Sender); });
+  FControlServer->Start();
+  if (FConfig->LogDetailed) { Log(0, "Pipe server \"" + FControlPipeName + "\" started"); }
 }
 
 void TBaseOrdanixService::LogMonitoredDirectories() {

@@ -124,6 +124,7 @@ private:
   // Runs one start-up or shutdown step; an exception is logged and gives false.
   template <class F>
   bool RunStep(F&& Step);
+  void StartControlServer();
   void StopPipeServers();
   // Stop and system shutdown: release everything, log Text after the name.
   void EndService(const std::string& Text);

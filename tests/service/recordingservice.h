@@ -43,6 +43,7 @@ public:
   }
   void SetStarting(bool Value) { FStarting = Value; }
   bool Idle() const { return FIdle; }
+  bool ServesControlPipe() const { return FControlServer != nullptr; }
   int32_t FilesOk() const { return FFilesOk; }
   int32_t FilesBad() const { return FFilesBad; }
   int32_t ElapsedMs() const { return FElapsedMs; }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "service/pipemessages.h"
+#include "tests/service/nocontrolsecurity.h"
 #include "tests/service/pipeclient.h"
 #include "tests/service/servicefixture.h"
 
@@ -118,6 +119,22 @@ TEST_F(ServiceLife, StatisticsFollowARunningCycle) {
   EXPECT_EQ(After.LastGroupBad, 0);
   EXPECT_EQ(After.LastGroupMs, 80);
   EXPECT_FALSE(IsZero(After.LastGroupAt));
+}
+
+TEST_F(ServiceLife, WithoutTheControlDescriptorOnlyTheControlPipeIsMissing) {
+  WriteIni("[General]\r\nLogDetailed=1\r\n");
+  {
+    TNoControlSecurity Unavailable("Access is denied.");
+    ASSERT_TRUE(Service->Start());
+  }
+  const std::string Refusal = "Pipe server \"" + Name + "Control\" not started: Access is denied.";
+  EXPECT_EQ(Log().back(), Refusal);
+  EXPECT_FALSE(Service->ServesControlPipe());
+  const TServiceStatsRecord R = Stats();  // the information pipe answers
+  EXPECT_EQ(R.Busy, 0);
+  EXPECT_EQ(R.LastErrorText, Refusal);  // logged as an error
+  Service->Stop();
+  EXPECT_TRUE(Service->Released());
 }
 
 TEST_F(ServiceLife, ConfigurationRequestsAreLoggedAndChangeNothingUntilRestart) {
