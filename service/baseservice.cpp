@@ -46,12 +46,6 @@ bool TBaseOrdanixService::RunStep(F&& Step) {
 }
 
 void TBaseOrdanixService::ServiceStart(bool& Started) {
-  try {
-    FLock = std::make_unique<TCriticalSection>();
-  } catch (...) {
-    Started = false;
-    return;
-  }
   SetLogTarget(this, AppDir + "\\" + FLogName);
   TrimLogFile();
   Log(0, Name() + " service started");
@@ -130,7 +124,7 @@ void TBaseOrdanixService::LogMonitoredDirectories() {
 
 // A stop or shutdown dispatched while the scheduler runs (from a descendant's
 // per-file handler or wait inside a cycle) only marks the service: the cycle
-// unwinds still using the lock, the log, the lists and the pipe servers, and
+// unwinds still using the log, the lists and the pipe servers, and
 // ServiceExecute releases them once its loop has returned. Stopped stays true,
 // so the service is terminated at once and the cycle gives way at its next
 // check point.
@@ -145,11 +139,6 @@ void TBaseOrdanixService::EndService(const std::string& Text) {
   }
   Shutdown();
   Log(0, Name() + Text);
-  try {
-    FLock.reset();
-  } catch (...) {
-    // Freeing the lock never keeps the service from stopping.
-  }
   ClearLogTarget();
 }
 
@@ -189,13 +178,9 @@ void TBaseOrdanixService::StopPipeServers() {
   }
 }
 
-void TBaseOrdanixService::Lock() {
-  if (FLock) { FLock->Enter(); }  // no lock before the start and after the stop: one thread only
-}
+void TBaseOrdanixService::Lock() { FLock.Enter(); }
 
-void TBaseOrdanixService::Unlock() {
-  if (FLock) { FLock->Leave(); }
-}
+void TBaseOrdanixService::Unlock() { FLock.Leave(); }
 
 void TBaseOrdanixService::Log(uint32_t Level, const std::string& Text) {
   const SYSTEMTIME Time = LocalSystemTime();

@@ -84,11 +84,13 @@ protected:
   std::unique_ptr<TStringList> FEntries;
   std::unique_ptr<TStringList> FStatusFiles;  // one status-file name per destination
   int32_t FCurrentDestination = 0;
+  // Lives exactly as long as the object; declared before the pipe servers, whose
+  // threads take it, so that it outlives them.
+  TCriticalSection FLock;
   std::unique_ptr<TOrdanixSrvInfo> FInfoServer;
   std::unique_ptr<TOrdanixSrvControl> FControlServer;
   TDateTime FNextRun = 0;
   std::unique_ptr<TVersionInfo> FVersionInfo;
-  std::unique_ptr<TCriticalSection> FLock;
   bool FStarting = false;
   bool FIdle = false;
   int32_t FFilesOk = 0;

@@ -49,7 +49,7 @@ public:
   int32_t ElapsedMs() const { return FElapsedMs; }
   TDateTime NextRun() const { return FNextRun; }
   void SetNextRun(TDateTime Value) { FNextRun = Value; }
-  bool Released() const { return !FLock && !FEntries && !FStatusFiles && !FInfoServer && !FControlServer; }
+  bool Released() const { return !FEntries && !FStatusFiles && !FInfoServer && !FControlServer; }
 
   TBaseOdxConfig Config;
   TFakeClock Clock;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <future>
 
 #include "service/pipemessages.h"
 #include "tests/service/nocontrolsecurity.h"
@@ -135,6 +137,19 @@ TEST_F(ServiceLife, WithoutTheControlDescriptorOnlyTheControlPipeIsMissing) {
   EXPECT_EQ(R.LastErrorText, Refusal);  // logged as an error
   Service->Stop();
   EXPECT_TRUE(Service->Released());
+}
+
+// The statistics are read under the service's lock: a request waits while the
+// service thread holds it.
+TEST_F(ServiceLife, AStatisticsRequestWaitsForTheLock) {
+  ASSERT_TRUE(Service->Start());
+  ASSERT_EQ(Stats().RecordSize, 511);  // the pipe is up
+  Service->Lock();
+  std::future<std::string> Answer =
+      std::async(std::launch::async, [&] { return Call(PipePath(Name + "Info"), MakeRequest(ReqGetStats)); });
+  EXPECT_EQ(Answer.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout);
+  Service->Unlock();
+  EXPECT_EQ(Answer.get().size(), 595u);
 }
 
 TEST_F(ServiceLife, ConfigurationRequestsAreLoggedAndChangeNothingUntilRestart) {
