@@ -46,12 +46,6 @@ bool TBaseOrdanixService::RunStep(F&& Step) {
 }
 
 void TBaseOrdanixService::ServiceStart(bool& Started) {
-  try {
-    FLock = std::make_unique<TCriticalSection>();
-  } catch (...) {
-    Started = false;
-    return;
-  }
   SetLogTarget(this, AppDir + "\\" + FLogName);
   TrimLogFile();
   Log(0, Name() + " service started");
@@ -95,13 +89,7 @@ bool TBaseOrdanixService::Startup() {
       FInfoServer->Start();
       if (FConfig->LogDetailed) { Log(0, "Pipe server \"" + FInfoPipeName + "\" started"); }
     });
-    Result &= RunStep([&] {
-      FControlServer = std::make_unique<TOrdanixSrvControl>(FControlPipeName, ControlPipeInstances, FIniName);
-      FControlServer->OnGetConfig.Set([this](TOrdanixSrvControl& Sender) { OnConfigRetrieved(Sender); });
-      FControlServer->OnSetConfig.Set([this](TOrdanixSrvControl& Sender) { OnConfigUpdated(Sender); });
-      FControlServer->Start();
-      if (FConfig->LogDetailed) { Log(0, "Pipe server \"" + FControlPipeName + "\" started"); }
-    });
+    Result &= RunStep([&] { StartControlServer(); });
 
     TLocked Locked(*this);
     FStarting = false;
@@ -109,6 +97,22 @@ bool TBaseOrdanixService::Startup() {
     FFilesOk = FFilesBad = FElapsedMs = 0;
   });
   return Completed && Result;
+}
+
+// Without its own security descriptor the control pipe would be open to every
+// client, and the file it serves holds passwords: it is then not served at all,
+// and the rest of the service starts as usual.
+void TBaseOrdanixService::StartControlServer() {
+  try {
+    FControlServer = std::make_unique<TOrdanixSrvControl>(FControlPipeName, ControlPipeInstances, FIniName);
+  } catch (const EPipeSecurityError& E) {
+    Log(3, "Pipe server \"" + FControlPipeName + "\" not started: " + E.what());
+    return;
+  }
+  FControlServer->OnGetConfig.Set([this](TOrdanixSrvControl& Sender) { OnConfigRetrieved(Sender); });
+  FControlServer->OnSetConfig.Set([this](TOrdanixSrvControl& Sender) { OnConfigUpdated(Sender); });
+  FControlServer->Start();
+  if (FConfig->LogDetailed) { Log(0, "Pipe server \"" + FControlPipeName + "\" started"); }
 }
 
 void TBaseOrdanixService::LogMonitoredDirectories() {
@@ -120,7 +124,7 @@ void TBaseOrdanixService::LogMonitoredDirectories() {
 
 // A stop or shutdown dispatched while the scheduler runs (from a descendant's
 // per-file handler or wait inside a cycle) only marks the service: the cycle
-// unwinds still using the lock, the log, the lists and the pipe servers, and
+// unwinds still using the log, the lists and the pipe servers, and
 // ServiceExecute releases them once its loop has returned. Stopped stays true,
 // so the service is terminated at once and the cycle gives way at its next
 // check point.
@@ -135,11 +139,6 @@ void TBaseOrdanixService::EndService(const std::string& Text) {
   }
   Shutdown();
   Log(0, Name() + Text);
-  try {
-    FLock.reset();
-  } catch (...) {
-    // Freeing the lock never keeps the service from stopping.
-  }
   ClearLogTarget();
 }
 
@@ -179,13 +178,9 @@ void TBaseOrdanixService::StopPipeServers() {
   }
 }
 
-void TBaseOrdanixService::Lock() {
-  if (FLock) { FLock->Enter(); }  // no lock before the start and after the stop: one thread only
-}
+void TBaseOrdanixService::Lock() { FLock.Enter(); }
 
-void TBaseOrdanixService::Unlock() {
-  if (FLock) { FLock->Leave(); }
-}
+void TBaseOrdanixService::Unlock() { FLock.Leave(); }
 
 void TBaseOrdanixService::Log(uint32_t Level, const std::string& Text) {
   const SYSTEMTIME Time = LocalSystemTime();

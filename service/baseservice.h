@@ -84,11 +84,13 @@ protected:
   std::unique_ptr<TStringList> FEntries;
   std::unique_ptr<TStringList> FStatusFiles;  // one status-file name per destination
   int32_t FCurrentDestination = 0;
+  // Lives exactly as long as the object; declared before the pipe servers, whose
+  // threads take it, so that it outlives them.
+  TCriticalSection FLock;
   std::unique_ptr<TOrdanixSrvInfo> FInfoServer;
   std::unique_ptr<TOrdanixSrvControl> FControlServer;
   TDateTime FNextRun = 0;
   std::unique_ptr<TVersionInfo> FVersionInfo;
-  std::unique_ptr<TCriticalSection> FLock;
   bool FStarting = false;
   bool FIdle = false;
   int32_t FFilesOk = 0;
@@ -124,6 +126,7 @@ private:
   // Runs one start-up or shutdown step; an exception is logged and gives false.
   template <class F>
   bool RunStep(F&& Step);
+  void StartControlServer();
   void StopPipeServers();
   // Stop and system shutdown: release everything, log Text after the name.
   void EndService(const std::string& Text);

@@ -21,7 +21,7 @@ const char* const EntryTimeFormat = "yyyyy/mm/dd hh:nn:ss.zzz";
 constexpr DWORD SkippedAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */ | FILE_ATTRIBUTE_DIRECTORY;
 
-bool IsListedFile(const WIN32_FIND_DATAA& Data) { return (Data.dwFileAttributes & SkippedAttributes) == 0; }
+bool IsListedFile(DWORD Attributes) { return (Attributes & SkippedAttributes) == 0; }
 
 // The standard-time bias only: a status time without "UTC" is taken as local
 // standard time, in summer as in winter.
@@ -95,7 +95,7 @@ void TDirectoryList::ListDirectory() {
   if (Search == INVALID_HANDLE_VALUE) { return; }
   do {
     // Status files, of either destination, are never listed.
-    if (!IsListedFile(Data) || AnsiSameText(ExtractFileExt(Data.cFileName), ".dst")) { continue; }
+    if (!IsListedFile(Data.dwFileAttributes) || AnsiSameText(ExtractFileExt(Data.cFileName), ".dst")) { continue; }
     FEntries.push_back({static_cast<int32_t>(Data.nFileSizeLow), FileTimeToDateTime(Data.ftLastWriteTime), true});
     FFiles.AddObject(Data.cFileName, &FEntries.back());
   } while (FindNextFileA(Search, &Data));
@@ -103,12 +103,13 @@ void TDirectoryList::ListDirectory() {
 }
 
 // A file that cannot be read, or a line out of range, ends the reading quietly:
-// files not named by then stay changed.
+// files not named by then stay changed. Only the line end is taken off: a name
+// may begin or end with blanks.
 void TDirectoryList::ReadStatusFile(int32_t Bias) {
   TTextFileReader Reader(FDirectory + "\\" + FStatusFileName);
   std::string Line;
   bool Valid = true;
-  while (Valid && Reader.ReadLine(Line)) { ApplyStatusLine(Trim(Line), Bias, Valid); }
+  while (Valid && Reader.ReadLine(Line)) { ApplyStatusLine(Line, Bias, Valid); }
 }
 
 void TDirectoryList::ApplyStatusLine(const std::string& Line, int32_t Bias, bool& Valid) {
@@ -138,10 +139,12 @@ void TDirectoryList::Process(bool Ascending, const TProcessFileEvent& OnFile) {
     const int Index = Ascending ? K : Count - 1 - K;
     TDirEntry& Entry = *EntryAt(Index);
     if (!Entry.Changed) { continue; }
+    // A sent file is recorded as it was just before it was read for sending: a
+    // change made after that differs at the next cycle and is sent again.
+    RefreshEntry(Entry, FFiles[Index]);
     try {
       const bool Handled = OnFile(FDirectory + "\\" + FFiles[Index], FEntryParam, Continue);
       Entry.Changed = !Handled;
-      Entry.Sent = Handled;
       ++(Handled ? FOkCount : FFailCount);
       if (!Continue) { break; }
     } catch (...) {
@@ -150,42 +153,52 @@ void TDirectoryList::Process(bool Ascending, const TProcessFileEvent& OnFile) {
   }
 }
 
+// The new status file is written beside the old one and put in its place in one
+// step, so that a crash leaves the one or the other whole. A temporary file left
+// by a crash is written over at the next save; its ".dst" keeps it out of every
+// listing.
 void TDirectoryList::Save() {
-  const int32_t Bias = StandardBias();
   const std::string Path = IncludeTrailingPathDelimiter(FDirectory) + FStatusFileName;
-  // A read-only or hidden status file could not be created anew.
+  const std::string NewPath = IncludeTrailingPathDelimiter(FDirectory) + "~" + FStatusFileName;
+  try {
+    WriteStatusFile(NewPath);
+  } catch (...) {
+    DeleteFileA(NewPath.c_str());
+    throw;
+  }
+  // A read-only or hidden status file could not be replaced.
   if (FileExists(Path)) { SetFileAttributesA(Path.c_str(), FILE_ATTRIBUTE_NORMAL); }
-  TTextFileWriter Writer(Path);
+  if (!MoveFileExA(NewPath.c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD Error = GetLastError();
+    DeleteFileA(NewPath.c_str());
+    RaiseLastOSError(Error);
+  }
+}
+
+void TDirectoryList::WriteStatusFile(const std::string& FileName) const {
+  TTextFileWriter Writer(FileName);
   Writer.WriteLine("# directory status file ");
   Writer.WriteLine("# directory: " + FDirectory);
   Writer.WriteLine("# file mask: *." + FExt);
-  Writer.WriteLine("# last update: " + FormatDateTime(HeaderTimeFormat, Now()) + " " + UtcOffsetText(Bias));
+  Writer.WriteLine("# last update: " + FormatDateTime(HeaderTimeFormat, Now()) + " " + UtcOffsetText(StandardBias()));
   for (int I = 0; I < FFiles.Count(); ++I) {
     if (!EntryAt(I)->Changed) { Writer.WriteLine(EntryLine(I)); }
   }
   Writer.Close();
 }
 
-// A sent file is recorded with the size and time it has now (the old values when
-// it has gone). A file that was not sent keeps what the listing found: had it
-// changed since, recording its new values would mark a change as sent that never
-// was, and the search again costs more than the whole listing.
-std::string TDirectoryList::EntryLine(int Index) {
-  TDirEntry& Entry = *EntryAt(Index);
-  if (Entry.Sent) { RefreshEntry(Index); }
+std::string TDirectoryList::EntryLine(int Index) const {
+  const TDirEntry& Entry = *EntryAt(Index);
   return FFiles[Index] + "\t" + std::to_string(static_cast<uint32_t>(Entry.Size)) + "\t" +
          FormatDateTime(EntryTimeFormat, Entry.Time) + " UTC";
 }
 
-void TDirectoryList::RefreshEntry(int Index) {
-  TDirEntry& Entry = *EntryAt(Index);
-  WIN32_FIND_DATAA Data;
-  HANDLE Search = FindFirstFileA((FDirectory + "\\" + FFiles[Index]).c_str(), &Data);
-  if (Search != INVALID_HANDLE_VALUE) {
-    FindClose(Search);
-    if (IsListedFile(Data)) {
-      Entry.Size = static_cast<int32_t>(Data.nFileSizeLow);
-      Entry.Time = FileTimeToDateTime(Data.ftLastWriteTime);
-    }
+// A file that has gone keeps the values of the listing.
+void TDirectoryList::RefreshEntry(TDirEntry& Entry, const std::string& Name) const {
+  WIN32_FILE_ATTRIBUTE_DATA Data;
+  if (GetFileAttributesExA((FDirectory + "\\" + Name).c_str(), GetFileExInfoStandard, &Data) &&
+      IsListedFile(Data.dwFileAttributes)) {
+    Entry.Size = static_cast<int32_t>(Data.nFileSizeLow);
+    Entry.Time = FileTimeToDateTime(Data.ftLastWriteTime);
   }
 }

@@ -14,7 +14,6 @@ struct TDirEntry {
   int32_t Size;    // low 32 bits of the file size
   TDateTime Time;  // last write, UTC, to the millisecond
   bool Changed;    // still to be offered to the callback
-  bool Sent = false;  // the callback handled it in this pass
 };
 
 // True: the file was handled (sent). Clearing Continue ends the pass after this file.
@@ -32,9 +31,12 @@ public:
   TDirectoryList& operator=(const TDirectoryList&) = delete;
 
   // Offers every changed file to OnFile, by name ascending or descending; an
-  // exception from OnFile is swallowed and leaves the file changed.
+  // exception from OnFile is swallowed and leaves the file changed. A file's size
+  // and time are read again just before it is offered.
   void Process(bool Ascending, const TProcessFileEvent& OnFile);
-  // Rewrites the status file with every file that is not marked changed.
+  // Rewrites the status file with every file that is not marked changed, with
+  // the size and time it was listed or offered with. Raises when the new file
+  // cannot be written or put in place; the old one is then left as it was.
   void Save();
 
   int32_t OkCount() const { return FOkCount; }
@@ -55,8 +57,9 @@ private:
   void ListDirectory();
   void ReadStatusFile(int32_t Bias);
   void ApplyStatusLine(const std::string& Line, int32_t Bias, bool& Valid);
-  std::string EntryLine(int Index);
-  void RefreshEntry(int Index);
+  void WriteStatusFile(const std::string& FileName) const;
+  std::string EntryLine(int Index) const;
+  void RefreshEntry(TDirEntry& Entry, const std::string& Name) const;
 
   std::string FDirectory;
   std::string FExt;

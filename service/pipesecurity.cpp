@@ -1,12 +1,12 @@
 #include "service/pipesecurity.h"
 
-#include "rtl/exceptions.h"
 #include "shared/debuglog.h"
 
 SECURITY_DESCRIPTOR PipeSecurityDescriptor;
 SECURITY_ATTRIBUTES PipeSecurityAttributes;
 SECURITY_DESCRIPTOR ControlPipeSecurityDescriptor;
 SECURITY_ATTRIBUTES ControlPipeSecurityAttributes;
+std::string ControlPipeSecurityError = "The control pipe's security descriptor was not built";
 
 namespace {
 
@@ -33,19 +33,21 @@ bool InitOpenDescriptor() {
 
 bool InitControlDescriptor() {
   PACL Acl = reinterpret_cast<PACL>(ControlPipeAcl);
-  if (!MakeWellKnownSid(WinBuiltinAdministratorsSid, AdministratorsSid) ||
-      !MakeWellKnownSid(WinLocalSystemSid, LocalSystemSid) ||
-      !InitializeAcl(Acl, sizeof(ControlPipeAcl), ACL_REVISION) ||
-      !AddAccessAllowedAce(Acl, ACL_REVISION, FILE_ALL_ACCESS, AdministratorsSid) ||
-      !AddAccessAllowedAce(Acl, ACL_REVISION, FILE_ALL_ACCESS, LocalSystemSid) ||
-      !InitializeSecurityDescriptor(&ControlPipeSecurityDescriptor, SECURITY_DESCRIPTOR_REVISION) ||
-      !SetSecurityDescriptorDacl(&ControlPipeSecurityDescriptor, TRUE, Acl, FALSE)) {
-    return LogLastError();
-  }
-  return true;
+  return MakeWellKnownSid(WinBuiltinAdministratorsSid, AdministratorsSid) &&
+         MakeWellKnownSid(WinLocalSystemSid, LocalSystemSid) &&
+         InitializeAcl(Acl, sizeof(ControlPipeAcl), ACL_REVISION) &&
+         AddAccessAllowedAce(Acl, ACL_REVISION, FILE_ALL_ACCESS, AdministratorsSid) &&
+         AddAccessAllowedAce(Acl, ACL_REVISION, FILE_ALL_ACCESS, LocalSystemSid) &&
+         InitializeSecurityDescriptor(&ControlPipeSecurityDescriptor, SECURITY_DESCRIPTOR_REVISION) &&
+         SetSecurityDescriptorDacl(&ControlPipeSecurityDescriptor, TRUE, Acl, FALSE);
 }
 
 }  // namespace
+
+const SECURITY_ATTRIBUTES& ControlPipeSecurity() {
+  if (ControlPipeSecurityAttributes.nLength == 0) { throw EPipeSecurityError(ControlPipeSecurityError); }
+  return ControlPipeSecurityAttributes;
+}
 
 void InitPipeSecurity() {
   if (InitOpenDescriptor()) {
@@ -53,5 +55,8 @@ void InitPipeSecurity() {
   }
   if (InitControlDescriptor()) {
     ControlPipeSecurityAttributes = {sizeof(SECURITY_ATTRIBUTES), &ControlPipeSecurityDescriptor, FALSE};
+    ControlPipeSecurityError.clear();
+  } else {
+    ControlPipeSecurityError = SysErrorMessage(GetLastError());
   }
 }

@@ -9,7 +9,7 @@
 
 TOrdanixSrvControl::TOrdanixSrvControl(const std::string& PipeName, int32_t Instances,
                                        const std::string& ConfigFileName)
-    : TPipeServer(PipeName, Instances, &ControlPipeSecurityAttributes), ConfigFileName(ConfigFileName) {}
+    : TPipeServer(PipeName, Instances, &ControlPipeSecurity()), ConfigFileName(ConfigFileName) {}
 
 TOrdanixSrvControl::~TOrdanixSrvControl() {
   // The thread uses our fields and handlers: it must end before they go.

@@ -8,8 +8,10 @@
 
 class TOrdanixSrvControl : public TPipeServer {
 public:
-  // Administrators and LocalSystem only (ControlPipeSecurityAttributes): the file
-  // holds passwords. ConfigFileName is relative to AppDir. Set the handlers, then Start.
+  // Administrators and LocalSystem only (ControlPipeSecurity): the file holds
+  // passwords, so without that descriptor this raises EPipeSecurityError rather
+  // than serve the pipe to everyone. ConfigFileName is relative to AppDir. Set
+  // the handlers, then Start.
   TOrdanixSrvControl(const std::string& PipeName, int32_t Instances, const std::string& ConfigFileName);
   ~TOrdanixSrvControl() override;
 

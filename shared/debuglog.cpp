@@ -12,11 +12,15 @@ namespace {
 
 constexpr uint64_t MaxLogFileSize = 0x20000;
 
+// Both guarded by TargetLock: the service thread sets and clears them while pipe
+// threads log.
 std::string FLogFileName = "debug.txt";
 TLogEventSink* FLogService = nullptr;
 
-// Appends from the service thread and both pipe threads take turns here.
-TCriticalSection& AppendLock() {
+// Appends from the service thread and both pipe threads take turns here, and a
+// target is not cleared while an entry is written to it: once ClearLogTarget
+// returns, no call reaches the service any more.
+TCriticalSection& TargetLock() {
   static TCriticalSection Lock;
   return Lock;
 }
@@ -34,7 +38,10 @@ TFormatSettings MakeLogFormat(const TFormatSettings& Locale) {
   return F;
 }
 
-const std::string& LogFileName() { return FLogFileName; }
+std::string LogFileName() {
+  TLockGuard Guard(TargetLock());
+  return FLogFileName;
+}
 
 const TFormatSettings& LogFormat() {
   static const TFormatSettings Format = MakeLogFormat(GetLocaleFormatSettings());
@@ -47,6 +54,7 @@ void DebugLog(int32_t Level, const std::string& Text) {
   const TDateTime Time = Now();
   AppendLogLine(FormatDateTime("ddddd", Time, LogFormat()) + " " + FormatDateTime("tt", Time, LogFormat()) + "\t" +
                 Text);
+  TLockGuard Guard(TargetLock());
   if (FLogService) {
     try {
       FLogService->LogMessage(Text, Level >= 0 && Level <= 2 ? EVENTLOG_INFORMATION_TYPE : EVENTLOG_ERROR_TYPE, 0, 0);
@@ -57,19 +65,24 @@ void DebugLog(int32_t Level, const std::string& Text) {
 }
 
 void SetLogTarget(TLogEventSink* Service, const std::string& FileName) {
+  TLockGuard Guard(TargetLock());
   FLogService = Service;
   FLogFileName = FileName;
 }
 
-void ClearLogTarget() { FLogService = nullptr; }
+void ClearLogTarget() {
+  TLockGuard Guard(TargetLock());
+  FLogService = nullptr;
+}
 
 void TrimLogFile() {
+  TLockGuard Guard(TargetLock());
   if (GetFileSize64(FLogFileName) > MaxLogFileSize) { DeleteFileA(FLogFileName.c_str()); }
 }
 
 void AppendLogLine(const std::string& Line) {
   const std::string Text = ReplaceAll(Line, "\r\n", " ") + "\r\n";
-  TLockGuard Guard(AppendLock());
+  TLockGuard Guard(TargetLock());
   HANDLE File = CreateFileA(FLogFileName.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (File == INVALID_HANDLE_VALUE) { return; }  // the line is lost; logging never fails its caller

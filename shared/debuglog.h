@@ -15,7 +15,7 @@ public:
 };
 
 // The log file, "debug.txt" (the current directory) until a service sets its own.
-const std::string& LogFileName();
+std::string LogFileName();
 // The log's own date and time formats, the same under every locale.
 const TFormatSettings& LogFormat();
 // Locale's settings with the log's separators and patterns fixed over them.
@@ -27,6 +27,7 @@ void InitLogWriter();
 // Level 0 information, 3 error (levels 0 to 2 are information entries in the event log).
 void DebugLog(int32_t Level, const std::string& Text);
 void SetLogTarget(TLogEventSink* Service, const std::string& FileName);
+// Waits for an entry being written to the service; none reaches it afterwards.
 void ClearLogTarget();
 // Deletes the log file when it is larger than 0x20000 bytes.
 void TrimLogFile();

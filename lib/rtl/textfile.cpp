@@ -80,6 +80,9 @@ void TTextFileWriter::WriteLine(const std::string& Line) {
 void TTextFileWriter::Close() {
   if (FHandle == INVALID_HANDLE_VALUE) { return; }
   Flush();
+  const bool OnDisk = FlushFileBuffers(FHandle);
+  const DWORD Error = GetLastError();
   CloseHandle(FHandle);
   FHandle = INVALID_HANDLE_VALUE;
+  if (!OnDisk) { RaiseLastOSError(Error); }
 }

@@ -1,93 +1,12 @@
-#include "service/dirlist.h"
+#include "tests/service/dirlistfixture.h"
 
-#include <gtest/gtest.h>
-#include <windows.h>
 #include <winioctl.h>
 
-#include <vector>
-
 #include "rtl/exceptions.h"
+#include "rtl/files.h"
 #include "rtl/format.h"
-#include "rtl/formatdatetime.h"
-#include "shared/commonhelpers.h"
-#include "support/scratchdir.h"
 
 namespace {
-
-const TDateTime T0 = EncodeDate(2024, 5, 31) + EncodeTime(6, 12, 3, 250);
-constexpr double Second = 1.0 / SecsPerDay;
-
-FILETIME ToFileTime(TDateTime Utc) {
-  const SYSTEMTIME S = DateTimeToSystemTime(Utc);
-  FILETIME F;
-  SystemTimeToFileTime(&S, &F);
-  return F;
-}
-
-// "2024/05/31 06:12:03.250" with the locale's date and time separators.
-std::string Localised(std::string Text) {
-  for (char& C : Text) {
-    if (C == '/') { C = FormatSettings().DateSeparator; }
-    if (C == ':') { C = FormatSettings().TimeSeparator; }
-  }
-  return Text;
-}
-
-std::string UtcText(TDateTime T) { return FormatDateTime("yyyy/mm/dd hh:nn:ss.zzz", T) + " UTC"; }
-
-std::vector<std::string> SplitLines(const std::string& Text) {
-  std::vector<std::string> Lines;
-  for (size_t P = 0, E; (E = Text.find("\r\n", P)) != std::string::npos; P = E + 2) {
-    Lines.push_back(Text.substr(P, E - P));
-  }
-  return Lines;
-}
-
-class DirectoryListTest : public ::testing::Test {
-protected:
-  TScratchDir Scratch{"dirlist"};
-  std::string Dir = Scratch.Path();
-
-  std::string PathOf(const std::string& Name) const { return Dir + "\\" + Name; }
-
-  HANDLE CreateTestFile(const std::string& Name) const {
-    return CreateFileA(PathOf(Name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-  }
-
-  void MakeFile(const std::string& Name, DWORD Size, TDateTime Utc) const {
-    HANDLE H = CreateTestFile(Name);
-    ASSERT_NE(H, INVALID_HANDLE_VALUE) << Name;
-    const std::string Data(Size, 'x');
-    DWORD Written;
-    WriteFile(H, Data.data(), Size, &Written, nullptr);
-    const FILETIME Time = ToFileTime(Utc);
-    SetFileTime(H, nullptr, nullptr, &Time);
-    CloseHandle(H);
-  }
-
-  void WriteText(const std::string& Name, const std::string& Text) const { WriteTextFile(PathOf(Name), Text); }
-  std::string ReadText(const std::string& Name) const { return ReadTextFile(PathOf(Name)); }
-
-  void WriteStatus(const std::string& Lines) const { WriteText("dirlist.dst", Lines); }
-
-  static bool IsChanged(const TDirectoryList& List, const std::string& Name) {
-    const int Index = List.Files().IndexOf(Name);
-    EXPECT_GE(Index, 0) << Name;
-    return Index < 0 || List.Entry(Index).Changed;
-  }
-
-  // Offers every changed file and accepts it, recording the bare names.
-  static std::vector<std::string> AcceptAll(TDirectoryList& List, bool Ascending = true) {
-    std::vector<std::string> Names;
-    List.Process(Ascending, [&](const std::string& FileName, const std::string&, bool&) {
-      Names.push_back(FileName.substr(List.Directory().size() + 1));
-      return true;
-    });
-    return Names;
-  }
-
-};
 
 TEST_F(DirectoryListTest, UnchangedNeedsEqualSizeAndLessThanThreeSeconds) {
   MakeFile("same.txt", 10, T0);
@@ -127,7 +46,7 @@ TEST_F(DirectoryListTest, TimeTextIsReadByCharacterPositions) {
   GetTimeZoneInformation(&Zone);
   MakeFile("nameonly.txt", 0, EncodeDate(2000, 1, 1) + EncodeTime(0, 0, 0, 1) + Zone.Bias / 1440.0);
   WriteStatus("dashes.txt\t1\t2024-05-31T06-12-03,250 UTC\r\nnomsec.txt\t1\t" +
-              Localised("2024/05/31 06:12:03 UTC") + "\r\n  nameonly.txt  \r\n");
+              Localised("2024/05/31 06:12:03 UTC") + "\r\nnameonly.txt\r\n");
 
   TDirectoryList List(Dir, "txt", "", 0, "");
   EXPECT_FALSE(IsChanged(List, "dashes.txt"));
@@ -275,6 +194,42 @@ TEST_F(DirectoryListTest, SavedFileHasTheHeaderAndOneLinePerUnchangedFile) {
   EXPECT_EQ(GetFileAttributesA(PathOf("trlist1.dst").c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
 }
 
+// The new status file goes beside the old one and takes its place in one step.
+TEST_F(DirectoryListTest, AStatusFileWriteThatFailsOrIsCutShortLeavesThePreviousOneWhole) {
+  MakeFile("a.txt", 1, T0);
+  MakeFile("b.txt", 1, T0);
+  {
+    TDirectoryList List(Dir, "txt", "", 0, "");
+    AcceptAll(List);
+    List.Save();
+  }
+  const std::string Saved = ReadText("dirlist.dst");
+  MakeFile("c.txt", 1, T0);
+  {
+    // Held open by another program, the status file cannot be replaced.
+    HANDLE Holder = CreateFileA(PathOf("dirlist.dst").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(Holder, INVALID_HANDLE_VALUE);
+    TDirectoryList List(Dir, "txt", "", 0, "");
+    AcceptAll(List);
+    EXPECT_THROW(List.Save(), EOSError);
+    CloseHandle(Holder);
+  }
+  EXPECT_EQ(ReadText("dirlist.dst"), Saved);
+  EXPECT_FALSE(FileExists(PathOf("~dirlist.dst")));
+
+  // What a crash in the middle of the write leaves: the old file and a cut new one.
+  WriteText("~dirlist.dst", Saved.substr(0, Saved.size() / 2));
+  {
+    TDirectoryList List(Dir, "*", "", 0, "");
+    EXPECT_EQ(List.Files().Text(), "a.txt\r\nb.txt\r\nc.txt\r\n");
+    EXPECT_EQ(AcceptAll(List), std::vector<std::string>{"c.txt"});
+    List.Save();
+  }
+  EXPECT_FALSE(FileExists(PathOf("~dirlist.dst")));
+  EXPECT_EQ(SplitLines(ReadText("dirlist.dst")).size(), 7u);
+}
+
 TEST_F(DirectoryListTest, EmptyDirectoryOffersNothingAndSavesTheHeaderOnly) {
   MakeFile("old.dst", 1, T0);
   TDirectoryList List(Dir, "*", "", 0, "");
@@ -283,27 +238,35 @@ TEST_F(DirectoryListTest, EmptyDirectoryOffersNothingAndSavesTheHeaderOnly) {
   EXPECT_EQ(SplitLines(ReadText("dirlist.dst")).size(), 4u);
 }
 
-TEST_F(DirectoryListTest, SaveWritesCurrentValuesAndKeepsOldOnesOfAVanishedFile) {
-  MakeFile("a.txt", 1, T0);
-  MakeFile("b.txt", 1, T0);
+// Each sent file is recorded with what it was when it was read for sending: a
+// change after that is sent at the next round, one before it is not sent twice.
+TEST_F(DirectoryListTest, SaveRecordsTheValuesEachFileWasSentWith) {
+  MakeFile("early.txt", 1, T0);
+  MakeFile("late.txt", 1, T0);
+  MakeFile("gone.txt", 1, T0);
   {
     TDirectoryList List(Dir, "txt", "", 0, "");
-    AcceptAll(List);
-    DeleteFileA(PathOf("a.txt").c_str());
-    MakeFile("b.txt", 7, T0 + 60 * Second);
+    MakeFile("early.txt", 5, T0 + 30 * Second);  // rewritten after the listing, before its send
+    List.Process(true, [&](const std::string& FileName, const std::string&, bool&) {
+      if (FileName == PathOf("late.txt")) { MakeFile("late.txt", 7, T0 + 60 * Second); }  // after its send
+      return true;
+    });
+    DeleteFileA(PathOf("gone.txt").c_str());
     List.Save();
   }
   std::vector<std::string> Lines = SplitLines(ReadText("dirlist.dst"));
-  ASSERT_EQ(Lines.size(), 6u);
-  EXPECT_EQ(Lines[4], "a.txt\t1\t" + UtcText(T0));
-  EXPECT_EQ(Lines[5], "b.txt\t7\t" + UtcText(T0 + 60 * Second));
+  ASSERT_EQ(Lines.size(), 7u);
+  EXPECT_EQ(Lines[4], "early.txt\t5\t" + UtcText(T0 + 30 * Second));
+  EXPECT_EQ(Lines[5], "gone.txt\t1\t" + UtcText(T0));
+  EXPECT_EQ(Lines[6], "late.txt\t1\t" + UtcText(T0));
 
   TDirectoryList Next(Dir, "txt", "", 0, "");
-  EXPECT_FALSE(IsChanged(Next, "b.txt"));
+  EXPECT_EQ(AcceptAll(Next), std::vector<std::string>{"late.txt"});
   Next.Save();
   Lines = SplitLines(ReadText("dirlist.dst"));
-  ASSERT_EQ(Lines.size(), 5u);
-  EXPECT_EQ(Lines[4], "b.txt\t7\t" + UtcText(T0 + 60 * Second));
+  ASSERT_EQ(Lines.size(), 6u);  // the line of the file that has gone is dropped
+  EXPECT_EQ(Lines[4], "early.txt\t5\t" + UtcText(T0 + 30 * Second));
+  EXPECT_EQ(Lines[5], "late.txt\t7\t" + UtcText(T0 + 60 * Second));
 }
 
 TEST_F(DirectoryListTest, AFileChangedAfterTheListingButNotSentIsOfferedNextTime) {

@@ -28,25 +28,15 @@ std::string MakeRequest(const char* Keyword, int32_t DataLength, const std::stri
 
 bool CallPipe(const std::string& Path, const std::string& Request, std::string& Answer, DWORD Timeout,
               DWORD* Error) {
-  std::vector<char> Buffer(PipeBufferSize + 1024);
-  DWORD Read = 0;
-  std::string In = Request;
-  if (!CallNamedPipeA(Path.c_str(), In.data(), static_cast<DWORD>(In.size()), Buffer.data(),
-                      static_cast<DWORD>(Buffer.size()), &Read, Timeout)) {
-    if (Error) { *Error = GetLastError(); }
-    return false;
-  }
-  Answer.assign(Buffer.data(), Read);
-  return true;
+  TPipeConnection Pipe;
+  if (Pipe.Open(Path, Timeout) && Pipe.Transact(Request, Answer)) { return true; }
+  if (Error) { *Error = Pipe.LastError(); }
+  return false;
 }
 
 std::string Call(const std::string& Path, const std::string& Request) {
   std::string Answer;
-  DWORD Error = 0;
-  if (CallPipe(Path, Request, Answer, 5000, &Error)) { return Answer; }
-  // A server just started may not have created its pipe yet.
-  if (Error == ERROR_FILE_NOT_FOUND && WaitForPipe(Path) && CallPipe(Path, Request, Answer, 5000)) { return Answer; }
-  return std::string();
+  return CallPipe(Path, Request, Answer, 5000) ? Answer : std::string();
 }
 
 TPipeMessageHeader HeaderOf(const std::string& Answer) {
@@ -59,7 +49,8 @@ bool TPipeConnection::Open(const std::string& Path, DWORD Timeout) {
   Close();
   const DWORD Start = GetTickCount();
   for (;;) {
-    FPipe = CreateFileA(Path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FPipe = CreateFileA(Path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
+                        nullptr);
     if (FPipe != INVALID_HANDLE_VALUE) { break; }
     FLastError = GetLastError();
     const DWORD Spent = GetTickCount() - Start;
@@ -67,7 +58,7 @@ bool TPipeConnection::Open(const std::string& Path, DWORD Timeout) {
     if (FLastError == ERROR_PIPE_BUSY) {
       WaitNamedPipeA(Path.c_str(), Timeout - Spent);
     } else if (FLastError == ERROR_FILE_NOT_FOUND) {
-      Sleep(10);
+      Sleep(10);  // the server's thread has not created the pipe yet
     } else {
       return false;
     }
@@ -78,35 +69,43 @@ bool TPipeConnection::Open(const std::string& Path, DWORD Timeout) {
 }
 
 bool TPipeConnection::Transact(const std::string& Request, std::string& Answer) {
-  std::vector<char> Buffer(PipeBufferSize + 1024);
-  DWORD Read = 0;
-  std::string In = Request;
-  if (!TransactNamedPipe(FPipe, In.data(), static_cast<DWORD>(In.size()), Buffer.data(),
-                         static_cast<DWORD>(Buffer.size()), &Read, nullptr)) {
-    FLastError = GetLastError();
-    return false;
-  }
-  Answer.assign(Buffer.data(), Read);
-  return true;
+  return Write(Request) && Read(Answer);
 }
 
 bool TPipeConnection::Write(const std::string& Message) {
+  OVERLAPPED Io{};
+  Io.hEvent = FDone.Handle();
   DWORD Written = 0;
-  if (!WriteFile(FPipe, Message.data(), static_cast<DWORD>(Message.size()), &Written, nullptr)) {
-    FLastError = GetLastError();
-    return false;
-  }
-  return Written == Message.size();
+  const BOOL Started = WriteFile(FPipe, Message.data(), static_cast<DWORD>(Message.size()), nullptr, &Io);
+  return Finish(Started, Io, Written) && Written == Message.size();
 }
 
 bool TPipeConnection::Read(std::string& Message) {
   std::vector<char> Buffer(PipeBufferSize + 1024);
+  OVERLAPPED Io{};
+  Io.hEvent = FDone.Handle();
   DWORD Read = 0;
-  if (!ReadFile(FPipe, Buffer.data(), static_cast<DWORD>(Buffer.size()), &Read, nullptr)) {
+  const BOOL Started = ReadFile(FPipe, Buffer.data(), static_cast<DWORD>(Buffer.size()), nullptr, &Io);
+  if (!Finish(Started, Io, Read)) { return false; }
+  Message.assign(Buffer.data(), Read);
+  return true;
+}
+
+bool TPipeConnection::Finish(BOOL Started, OVERLAPPED& Io, DWORD& Bytes) {
+  if (!Started && GetLastError() != ERROR_IO_PENDING) {
     FLastError = GetLastError();
     return false;
   }
-  Message.assign(Buffer.data(), Read);
+  if (WaitForSingleObject(Io.hEvent, ReplyLimitMs) != WAIT_OBJECT_0) {
+    CancelIo(FPipe);
+    GetOverlappedResult(FPipe, &Io, &Bytes, TRUE);  // the system is done with Io and the buffer
+    FLastError = ERROR_TIMEOUT;
+    return false;
+  }
+  if (!GetOverlappedResult(FPipe, &Io, &Bytes, FALSE)) {
+    FLastError = GetLastError();
+    return false;
+  }
   return true;
 }
 

@@ -43,12 +43,13 @@ public:
   }
   void SetStarting(bool Value) { FStarting = Value; }
   bool Idle() const { return FIdle; }
+  bool ServesControlPipe() const { return FControlServer != nullptr; }
   int32_t FilesOk() const { return FFilesOk; }
   int32_t FilesBad() const { return FFilesBad; }
   int32_t ElapsedMs() const { return FElapsedMs; }
   TDateTime NextRun() const { return FNextRun; }
   void SetNextRun(TDateTime Value) { FNextRun = Value; }
-  bool Released() const { return !FLock && !FEntries && !FStatusFiles && !FInfoServer && !FControlServer; }
+  bool Released() const { return !FEntries && !FStatusFiles && !FInfoServer && !FControlServer; }
 
   TBaseOdxConfig Config;
   TFakeClock Clock;

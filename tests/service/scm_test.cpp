@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "service/pipemessages.h"
+#include "tests/service/pipeclient.h"
 #include "tests/service/testfolder.h"
 
 namespace {
@@ -116,7 +117,7 @@ TEST_F(ServiceManager, InstallStartInterrogateStopUninstall) {
   ASSERT_TRUE(ControlService(Service, SERVICE_CONTROL_INTERROGATE, &Status));
   EXPECT_EQ(Status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
 
-  const std::string Answer = CallPipe("OdxTestSvcInfo", PipeRequest("REQGETSTATS"));
+  const std::string Answer = Call(PipePath("OdxTestSvcInfo"), MakeRequest(ReqGetStats));
   ASSERT_EQ(Answer.size(), 595u);
   TServiceStatsRecord Record;
   std::memcpy(&Record, Answer.data() + 84, sizeof(Record));

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <future>
 
 #include "service/pipemessages.h"
+#include "tests/service/nocontrolsecurity.h"
+#include "tests/service/pipeclient.h"
 #include "tests/service/servicefixture.h"
 
 namespace {
@@ -16,7 +20,7 @@ class ServiceLife : public ServiceFixture {
 protected:
   // The statistics record of an "ANSGETSTATS" answer.
   TServiceStatsRecord Stats() const {
-    const std::string Answer = CallPipe(Name + "Info", PipeRequest("REQGETSTATS"));
+    const std::string Answer = Call(PipePath(Name + "Info"), MakeRequest(ReqGetStats));
     TServiceStatsRecord Record{};
     EXPECT_EQ(Answer.size(), 595u);
     if (Answer.size() == 595u) { std::memcpy(&Record, Answer.data() + 84, sizeof(Record)); }
@@ -119,15 +123,41 @@ TEST_F(ServiceLife, StatisticsFollowARunningCycle) {
   EXPECT_FALSE(IsZero(After.LastGroupAt));
 }
 
+TEST_F(ServiceLife, WithoutTheControlDescriptorOnlyTheControlPipeIsMissing) {
+  WriteIni("[General]\r\nLogDetailed=1\r\n");
+  {
+    TNoControlSecurity Unavailable("Access is denied.");
+    ASSERT_TRUE(Service->Start());
+  }
+  const std::string Refusal = "Pipe server \"" + Name + "Control\" not started: Access is denied.";
+  EXPECT_EQ(Log().back(), Refusal);
+  EXPECT_FALSE(Service->ServesControlPipe());
+  const TServiceStatsRecord R = Stats();  // the information pipe answers
+  EXPECT_EQ(R.Busy, 0);
+  EXPECT_EQ(R.LastErrorText, Refusal);  // logged as an error
+  Service->Stop();
+  EXPECT_TRUE(Service->Released());
+}
+
+// The statistics are read under the service's lock: a request waits while the
+// service thread holds it.
+TEST_F(ServiceLife, AStatisticsRequestWaitsForTheLock) {
+  ASSERT_TRUE(Service->Start());
+  ASSERT_EQ(Stats().RecordSize, 511);  // the pipe is up
+  Service->Lock();
+  std::future<std::string> Answer =
+      std::async(std::launch::async, [&] { return Call(PipePath(Name + "Info"), MakeRequest(ReqGetStats)); });
+  EXPECT_EQ(Answer.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout);
+  Service->Unlock();
+  EXPECT_EQ(Answer.get().size(), 595u);
+}
+
 TEST_F(ServiceLife, ConfigurationRequestsAreLoggedAndChangeNothingUntilRestart) {
   WriteIni("[General]\r\nTimeBetweenActions=77\r\n");
   ASSERT_TRUE(Service->Start());
-  ASSERT_FALSE(CallPipe(Name + "Control", PipeRequest("REQGETCONFIG")).empty());
-  std::string Set = PipeRequest("REQSETCONFIG");
+  ASSERT_FALSE(Call(PipePath(Name + "Control"), MakeRequest(ReqGetConfig)).empty());
   const std::string Ini = "[General]\r\nTimeBetweenActions=99\r\n";
-  const int32_t Length = static_cast<int32_t>(Ini.size());
-  std::memcpy(Set.data() + 24, &Length, 4);
-  ASSERT_FALSE(CallPipe(Name + "Control", Set + Ini).empty());
+  ASSERT_FALSE(Call(PipePath(Name + "Control"), MakeRequest(ReqSetConfig, static_cast<int32_t>(Ini.size()), Ini)).empty());
 
   const Lines Logged = Log();
   ASSERT_GE(Logged.size(), 2u);

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <memory>
 
+#include "nocontrolsecurity.h"
 #include "pipeclient.h"
 #include "pipetestenv.h"
 #include "service/srvcontrol.h"
@@ -183,6 +184,21 @@ TEST(PipeSecurity, TheControlPipeAdmitsAdministratorsAndLocalSystemOnly) {
   EXPECT_EQ(Dacl.Acl->AceCount, 2);
   EXPECT_TRUE(AceIsAllowedFor(Dacl.Acl, 0, WinBuiltinAdministratorsSid));
   EXPECT_TRUE(AceIsAllowedFor(Dacl.Acl, 1, WinLocalSystemSid));
+}
+
+TEST(PipeSecurity, WithoutItsDescriptorTheControlPipeIsNotServedAtAll) {
+  const std::string Name = UniquePipeName("Unsecured");
+  {
+    TNoControlSecurity Unavailable("Access is denied.");
+    try {
+      auto Server = std::make_unique<TOrdanixSrvControl>(Name, 1, "unused.ini");
+      FAIL() << "served with the default security";
+    } catch (const EPipeSecurityError& E) {
+      EXPECT_STREQ(E.what(), "Access is denied.");
+    }
+  }
+  EXPECT_FALSE(WaitNamedPipeA(PipePath(Name).c_str(), NMPWAIT_NOWAIT));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST(PipeSecurity, TheInformationPipeAdmitsEveryClient) {

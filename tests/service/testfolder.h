@@ -17,27 +17,3 @@ inline std::string MakeTestFolder(const std::string& Name) {
   ForceDirectories(Folder);
   return Folder;
 }
-
-// One request to a local pipe and its answer; empty when the call failed. A pipe
-// that its server thread has not created yet is tried again for up to 2 s.
-inline std::string CallPipe(const std::string& PipeName, const std::string& Request) {
-  std::string Answer(16384, '\0');
-  DWORD Read = 0;
-  const std::string Path = "\\\\.\\pipe\\" + PipeName;
-  for (int Attempt = 0; Attempt < 100; ++Attempt) {
-    if (CallNamedPipeA(Path.c_str(), const_cast<char*>(Request.data()), static_cast<DWORD>(Request.size()),
-                       Answer.data(), static_cast<DWORD>(Answer.size()), &Read, NMPWAIT_NOWAIT)) {
-      Answer.resize(Read);
-      return Answer;
-    }
-    Sleep(20);
-  }
-  return {};
-}
-
-// A 28-byte request header with no data.
-inline std::string PipeRequest(const std::string& Keyword) {
-  std::string Request(28, '\0');
-  Request.replace(0, Keyword.size(), Keyword);
-  return Request;
-}

@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
+#include <chrono>
+#include <future>
 #include <regex>
 #include <thread>
 #include <vector>
 
 #include "rtl/files.h"
 #include "rtl/formatdatetime.h"
+#include "rtl/sync.h"
 #include "support/scratchdir.h"
 
 namespace {
@@ -31,6 +35,19 @@ public:
 class TFailingEventLog : public TLogEventSink {
 public:
   void LogMessage(const std::string&, uint16_t, uint16_t, uint32_t) override { throw std::runtime_error("down"); }
+};
+
+// Holds the first entry until Release is set.
+class TBlockingEventLog : public TLogEventSink {
+public:
+  void LogMessage(const std::string&, uint16_t, uint16_t, uint32_t) override {
+    ++Calls;
+    Entered.SetEvent();
+    WaitForSingleObject(Release.Handle(), 10000);
+  }
+  std::atomic<int> Calls{0};
+  TEvent Entered;
+  TEvent Release;
 };
 
 const std::regex LinePattern(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d\t)");
@@ -72,6 +89,21 @@ TEST_F(DebugLogTest, AfterClearLogTargetLinesGoToTheSameFileOnly) {
   EXPECT_TRUE(EventLog.Records.empty());
   EXPECT_NE(ReadTextFile(LogPath).find("\tafter\r\n"), std::string::npos);
   EXPECT_EQ(LogFileName(), LogPath);
+}
+
+// The service clears its target on its way out while pipe threads may still log.
+TEST_F(DebugLogTest, ClearLogTargetWaitsForAnEntryBeingWrittenAndNoneComesAfter) {
+  TBlockingEventLog Blocking;
+  SetLogTarget(&Blocking, LogPath);
+  std::thread Logger([] { DebugLog(0, "from a pipe thread"); });
+  ASSERT_EQ(WaitForSingleObject(Blocking.Entered.Handle(), 10000), WAIT_OBJECT_0);
+  std::future<void> Cleared = std::async(std::launch::async, [] { ClearLogTarget(); });
+  EXPECT_EQ(Cleared.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout);
+  Blocking.Release.SetEvent();
+  Cleared.get();
+  Logger.join();
+  DebugLog(0, "after the clear");
+  EXPECT_EQ(Blocking.Calls, 1);
 }
 
 TEST_F(DebugLogTest, MissingFolderLosesTheLineButNotTheEventEntry) {

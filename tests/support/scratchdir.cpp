@@ -11,6 +11,11 @@ std::string TempRoot() {
   DWORD Len = GetTempPathA(sizeof Buffer, Buffer);
   return std::string(Buffer, Len);
 }
+
+// The long-path form reaches names that end in blanks or dots as they are.
+std::string Verbatim(const std::string& Path) {
+  return Path.size() > 2 && Path[1] == ':' ? "\\\\?\\" + Path : Path;
+}
 }  // namespace
 
 TScratchDir::TScratchDir(const std::string& Name)
@@ -32,8 +37,8 @@ void RemoveTree(const std::string& Path) {
       if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(Full);
       } else {
-        SetFileAttributesA(Full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(Full.c_str());
+        SetFileAttributesA(Verbatim(Full).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(Verbatim(Full).c_str());
       }
     } while (FindNextFileA(Search, &Data));
     FindClose(Search);

@@ -204,6 +204,8 @@ TEST(FtpClient, AbortEndsARunningUploadAndKeepsTheSession) {
     EXPECT_TRUE(Aborted);
     EXPECT_FALSE(OtherFailure);
     ASSERT_TRUE(Client.Connected());
+    // The abort's two replies are both read: the next commands get their own.
+    EXPECT_THROW(Client.ChangeDir("/no such folder"), EFtpError);
     Client.ChangeDir("/");
     Client.Abort();  // no transfer: nothing happens
     Client.Quit();

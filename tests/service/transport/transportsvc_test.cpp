@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+
 #include "rtl/files.h"
+#include "service/dirlist.h"
 #include "support/fakeras.h"
 #include "support/ftptestenv.h"
 #include "transporttestsvc.h"
@@ -31,6 +34,20 @@ std::vector<std::string> EntriesOf(TTestTransportSvc& Svc, const std::string& Di
   std::vector<std::string> R;
   for (int I = 0; I < L.Count(); ++I) { R.push_back(L[I]); }
   return R;
+}
+
+// The names in a folder as the file system holds them, sorted.
+std::vector<std::string> NamesIn(const std::string& Folder) {
+  std::vector<std::string> Names;
+  WIN32_FIND_DATAA Data;
+  HANDLE Search = FindFirstFileA((Folder + "\\*").c_str(), &Data);
+  if (Search == INVALID_HANDLE_VALUE) { return Names; }
+  do {
+    if (!(Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) { Names.push_back(Data.cFileName); }
+  } while (FindNextFileA(Search, &Data));
+  FindClose(Search);
+  std::sort(Names.begin(), Names.end());
+  return Names;
 }
 
 bool Contains(const std::string& Text, const std::string& Part) { return Text.find(Part) != std::string::npos; }
@@ -78,10 +95,12 @@ TEST_F(TransportCopyTest, EntriesFollowTheCategoryTableAndItsSwitches) {
 TEST_F(TransportCopyTest, CorFilesBecomeLowerCaseScbFilesWhateverTheSwitch) {
   F.ShopFile("comptage/DATA.COR", "new");
   F.ShopFile("comptage/data.scb", "old");
+  F.ShopFile("comptage/Mixed.Cor", "mixed");
   Svc.Config().DestinationDirectory = "S";
   Svc.Config().Scb = false;
   EntriesOf(Svc, F.Shop);
-  EXPECT_FALSE(FileExists(F.Shop + "\\comptage\\DATA.COR"));
+  // Names compared to the letter: file lookups would ignore case.
+  EXPECT_EQ(NamesIn(F.Shop + "\\comptage"), (std::vector<std::string>{"data.scb", "mixed.scb"}));
   EXPECT_EQ(ReadTextFile(F.Shop + "\\comptage\\data.scb"), "new");
 
   F.ShopFile("comptage/x.cor");
@@ -166,6 +185,26 @@ TEST_F(TransportCopyTest, TheFolderIsMadeSureOfOncePerEntryAndPass) {
   EXPECT_TRUE(Contains(F.LogTexts(), "Copie impossible de a.scb vers shop0001\\comptage : System Error.  Code: 3. "));
   Svc.PrepareDestination();  // a new pass makes sure again
   EXPECT_TRUE(Svc.ProcessFile(F.Shop + "\\comptage\\a.scb", "", Continue));
+}
+
+// A stop dispatched after a file (the handler lets queued requests through) ends
+// the pass: no further file is sent, and the next one offered ends it.
+TEST_F(TransportCopyTest, AStopDuringAPassSendsNoFurtherFile) {
+  for (const char* Name : {"a.scb", "b.scb", "c.scb"}) { F.ShopFile(std::string("comptage/") + Name); }
+  Start(CopyIni(F));
+  MSG Msg;
+  PeekMessageA(&Msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);  // this thread's queue
+  ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), CM_SERVICE_CONTROL_CODE, SERVICE_CONTROL_STOP, 0));
+  Svc.PrepareDestination();
+  TDirectoryList List(F.Shop + "\\comptage", "scb", "", 0, "trlist0.dst");
+  List.Process(false, [&](const std::string& FileName, const std::string& EntryParam, bool& Continue) {
+    return Svc.ProcessFile(FileName, EntryParam, Continue);
+  });
+  Started = false;  // the stop has run
+  EXPECT_TRUE(Svc.Terminated());
+  EXPECT_EQ(NamesIn(OutFile("comptage")), std::vector<std::string>{"c.scb"});
+  EXPECT_EQ(List.OkCount(), 1);
+  EXPECT_EQ(List.FailCount(), 1);
 }
 
 class TransportFtpTest : public TransportCopyTest {};
