@@ -1,4 +1,4 @@
-// Service control (Part 3.102) against Wine's real service control manager, with
+// Service control against Wine's real service control manager, with
 // the test service of the service tests copied into a folder of its own.
 #include <gtest/gtest.h>
 
@@ -220,9 +220,9 @@ TEST_F(ServiceControl, AStartThatTheServiceRefusesFails) {
   EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_STOPPED));
 }
 
-// The mended wait (issue 11, fault 3). The check point advances every 2.5 s with a
-// wait hint of 4 s: the Part's stop wait (a fixed 2000 ms without an advance) gave
-// up; the service manager's protocol waits as long as the service advances.
+// The check point advances every 2.5 s with a wait hint of 4 s: a fixed 2000 ms
+// without an advance would give up; the service manager's protocol waits as long
+// as the service advances.
 TEST_F(ServiceControl, ASlowStopThatKeepsAdvancingIsWaitedFor) {
   Marker("slow.stop", "4000 2500 2");
   StartDirectly();
@@ -235,7 +235,7 @@ TEST_F(ServiceControl, ASlowStopThatKeepsAdvancingIsWaitedFor) {
 
 // A service busy on its thread (as in an upload) takes the stop request up only
 // after its 6 s pause and shows "running" (wait hint 0, check point 0) until then:
-// the stop is waited for. The Part's wait gave up after 2000 ms without an advance.
+// the stop is waited for, not given up after 2000 ms without an advance.
 TEST_F(ServiceControl, AStopThatTheServiceTakesUpLateIsWaitedFor) {
   Marker("busy.run", "6000");
   StartDirectly();  // the service thread begins its first pause as it reports "running"
@@ -300,7 +300,7 @@ TEST_F(ServiceControl, TheOverallLimitEndsAWaitThatAdvancesForEver) {
   EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_STOP_PENDING));
 }
 
-// The logon account table of Part 3.102, with the whole password (issue 11, fault 4).
+// The logon account for each transport kind and user name, with the whole password.
 TEST(ChooseServiceLogon, FollowsTheTableAndKeepsThePasswordWhole) {
   const auto Choose = [](TTransportKind Kind, const std::string& User, const std::string& Pass) {
     TTransportConfig Config;
