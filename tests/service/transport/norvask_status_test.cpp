@@ -1,9 +1,9 @@
 // What the status files promise of the real service: a change made while a
 // folder is sent is not lost, and a crash while a status file is rewritten
 // sends nothing again.
-#include <memory>
 #include <vector>
 
+#include "rtl/sync.h"
 #include "tests/service/transport/norvaskfixture.h"
 
 namespace {
@@ -15,34 +15,45 @@ std::string CopyIni(const std::string& Shop, const std::string& Out) {
          "\r\n[Transport]\r\nTransport=COPY\r\nDestination0=" + Out + "\r\nDestinationDirectory=S\r\n";
 }
 
+// True when one of the change records names a file whose name holds Part.
+bool NamesFile(const BYTE* Record, DWORD Bytes, const std::wstring& Part) {
+  if (Bytes == 0) { return false; }  // more changes than the buffer held
+  for (;;) {
+    const auto* Info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(Record);
+    if (std::wstring(Info->FileName, Info->FileNameLength / sizeof(WCHAR)).find(Part) != std::wstring::npos) {
+      return true;
+    }
+    if (Info->NextEntryOffset == 0) { return false; }
+    Record += Info->NextEntryOffset;
+  }
+}
+
 // Waits at most Ms for the first change in Folder to a file whose name holds Part.
 bool WaitForChangeTo(const std::string& Folder, const std::wstring& Part, DWORD Ms) {
-  HANDLE Watched = CreateFileA(Folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+  constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  constexpr DWORD Changes = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
+  HANDLE Watched = CreateFileA(Folder.c_str(), FILE_LIST_DIRECTORY, ShareAll, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
   if (Watched == INVALID_HANDLE_VALUE) { return false; }
   TEvent Done;
-  std::vector<DWORD> Buffer(16384);
+  std::vector<DWORD> Buffer(16384);  // DWORD-aligned, as the records must be
   bool Seen = false;
   const DWORD Start = GetTickCount();
-  while (!Seen && GetTickCount() - Start < Ms) {
+  for (DWORD Spent = 0; !Seen && Spent < Ms; Spent = GetTickCount() - Start) {
     OVERLAPPED Io{};
     Io.hEvent = Done.Handle();
-    if (!ReadDirectoryChangesW(Watched, Buffer.data(), static_cast<DWORD>(Buffer.size() * sizeof(DWORD)), FALSE,
-                               FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE,
-                               nullptr, &Io, nullptr)) {
-      break;
-    }
     DWORD Bytes = 0;
-    if (WaitForSingleObject(Io.hEvent, Ms) != WAIT_OBJECT_0 || !GetOverlappedResult(Watched, &Io, &Bytes, FALSE)) {
-      CancelIo(Watched);
-      GetOverlappedResult(Watched, &Io, &Bytes, TRUE);
+    if (!ReadDirectoryChangesW(Watched, Buffer.data(), static_cast<DWORD>(Buffer.size() * sizeof(DWORD)), FALSE,
+                               Changes, nullptr, &Io, nullptr)) {
       break;
     }
-    for (auto* Info = reinterpret_cast<FILE_NOTIFY_INFORMATION*>(Buffer.data()); Bytes > 0 && !Seen;
-         Info = reinterpret_cast<FILE_NOTIFY_INFORMATION*>(reinterpret_cast<BYTE*>(Info) + Info->NextEntryOffset)) {
-      Seen = std::wstring(Info->FileName, Info->FileNameLength / sizeof(WCHAR)).find(Part) != std::wstring::npos;
-      if (Info->NextEntryOffset == 0) { break; }
+    if (WaitForSingleObject(Io.hEvent, Ms - Spent) != WAIT_OBJECT_0 ||
+        !GetOverlappedResult(Watched, &Io, &Bytes, FALSE)) {
+      CancelIo(Watched);
+      GetOverlappedResult(Watched, &Io, &Bytes, TRUE);  // the system is done with Io and the buffer
+      break;
     }
+    Seen = NamesFile(reinterpret_cast<const BYTE*>(Buffer.data()), Bytes, Part);
   }
   CloseHandle(Watched);
   return Seen;
