@@ -157,7 +157,8 @@ TEST_F(ServiceLife, ConfigurationRequestsAreLoggedAndChangeNothingUntilRestart) 
   ASSERT_TRUE(Service->Start());
   ASSERT_FALSE(Call(PipePath(Name + "Control"), MakeRequest(ReqGetConfig)).empty());
   const std::string Ini = "[General]\r\nTimeBetweenActions=99\r\n";
-  ASSERT_FALSE(Call(PipePath(Name + "Control"), MakeRequest(ReqSetConfig, static_cast<int32_t>(Ini.size()), Ini)).empty());
+  const std::string Set = MakeRequest(ReqSetConfig, static_cast<int32_t>(Ini.size()), Ini);
+  ASSERT_FALSE(Call(PipePath(Name + "Control"), Set).empty());
 
   const Lines Logged = Log();
   ASSERT_GE(Logged.size(), 2u);

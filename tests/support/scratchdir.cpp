@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -44,6 +45,19 @@ void RemoveTree(const std::string& Path) {
     FindClose(Search);
   }
   RemoveDirectoryA(Path.c_str());
+}
+
+std::vector<std::string> FileNamesIn(const std::string& Folder) {
+  std::vector<std::string> Names;
+  WIN32_FIND_DATAA Data;
+  HANDLE Search = FindFirstFileA((Folder + "\\*").c_str(), &Data);
+  if (Search == INVALID_HANDLE_VALUE) { return Names; }
+  do {
+    if (!(Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) { Names.push_back(Data.cFileName); }
+  } while (FindNextFileA(Search, &Data));
+  FindClose(Search);
+  std::sort(Names.begin(), Names.end());
+  return Names;
 }
 
 void WriteTextFile(const std::string& FileName, const std::string& Text) {

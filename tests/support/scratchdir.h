@@ -15,6 +15,8 @@ private:
   std::string FPath;
 };
 
+// The names of the files in a folder as the file system holds them, sorted.
+std::vector<std::string> FileNamesIn(const std::string& Folder);
 // Removes a folder and everything in it (read-only files included).
 void RemoveTree(const std::string& Path);
 // Writes Text to a new file, replacing an old one.

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
-
 #include "rtl/files.h"
 #include "service/dirlist.h"
 #include "support/fakeras.h"
@@ -34,20 +32,6 @@ std::vector<std::string> EntriesOf(TTestTransportSvc& Svc, const std::string& Di
   std::vector<std::string> R;
   for (int I = 0; I < L.Count(); ++I) { R.push_back(L[I]); }
   return R;
-}
-
-// The names in a folder as the file system holds them, sorted.
-std::vector<std::string> NamesIn(const std::string& Folder) {
-  std::vector<std::string> Names;
-  WIN32_FIND_DATAA Data;
-  HANDLE Search = FindFirstFileA((Folder + "\\*").c_str(), &Data);
-  if (Search == INVALID_HANDLE_VALUE) { return Names; }
-  do {
-    if (!(Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) { Names.push_back(Data.cFileName); }
-  } while (FindNextFileA(Search, &Data));
-  FindClose(Search);
-  std::sort(Names.begin(), Names.end());
-  return Names;
 }
 
 bool Contains(const std::string& Text, const std::string& Part) { return Text.find(Part) != std::string::npos; }
@@ -100,7 +84,7 @@ TEST_F(TransportCopyTest, CorFilesBecomeLowerCaseScbFilesWhateverTheSwitch) {
   Svc.Config().Scb = false;
   EntriesOf(Svc, F.Shop);
   // Names compared to the letter: file lookups would ignore case.
-  EXPECT_EQ(NamesIn(F.Shop + "\\comptage"), (std::vector<std::string>{"data.scb", "mixed.scb"}));
+  EXPECT_EQ(FileNamesIn(F.Shop + "\\comptage"), (std::vector<std::string>{"data.scb", "mixed.scb"}));
   EXPECT_EQ(ReadTextFile(F.Shop + "\\comptage\\data.scb"), "new");
 
   F.ShopFile("comptage/x.cor");
@@ -202,7 +186,7 @@ TEST_F(TransportCopyTest, AStopDuringAPassSendsNoFurtherFile) {
   });
   Started = false;  // the stop has run
   EXPECT_TRUE(Svc.Terminated());
-  EXPECT_EQ(NamesIn(OutFile("comptage")), std::vector<std::string>{"c.scb"});
+  EXPECT_EQ(FileNamesIn(OutFile("comptage")), std::vector<std::string>{"c.scb"});
   EXPECT_EQ(List.OkCount(), 1);
   EXPECT_EQ(List.FailCount(), 1);
 }

@@ -1,0 +1,153 @@
+// norvask.exe itself in Wine's service control manager: installed from a copy in
+// a scratch folder with its own norvask.ini, started, stopped, killed and watched
+// through its folders, its log and its information pipe.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+#include "rtl/files.h"
+#include "service/pipemessages.h"
+#include "support/scratchdir.h"
+#include "tests/service/pipeclient.h"
+
+inline constexpr DWORD WaitLimitMs = 40000;
+
+// Polls Condition every Step ms for at most Ms milliseconds.
+inline bool WaitFor(const std::function<bool()>& Condition, DWORD Ms = WaitLimitMs, DWORD Step = 100) {
+  for (DWORD Waited = 0; Waited < Ms; Waited += Step) {
+    if (Condition()) { return true; }
+    Sleep(Step);
+  }
+  return Condition();
+}
+
+inline DWORD RunProgram(const std::string& CommandLine) {
+  STARTUPINFOA Si{};
+  Si.cb = sizeof Si;
+  PROCESS_INFORMATION Pi{};
+  std::string Line = CommandLine;
+  if (!CreateProcessA(nullptr, Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Si, &Pi)) { return ~0u; }
+  WaitForSingleObject(Pi.hProcess, 30000);
+  DWORD Code = ~0u;
+  GetExitCodeProcess(Pi.hProcess, &Code);
+  CloseHandle(Pi.hProcess);
+  CloseHandle(Pi.hThread);
+  return Code;
+}
+
+// The service's status as the manager reports it, or 0 when it is not installed.
+inline DWORD ServiceState() {
+  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  SC_HANDLE Service = Manager ? OpenServiceA(Manager, "TransportSvc", SERVICE_QUERY_STATUS) : nullptr;
+  SERVICE_STATUS S{};
+  const bool Ok = Service && QueryServiceStatus(Service, &S);
+  if (Service) { CloseServiceHandle(Service); }
+  if (Manager) { CloseServiceHandle(Manager); }
+  return Ok ? S.dwCurrentState : 0;
+}
+
+// The process the manager runs the service in, or 0.
+inline DWORD ServiceProcessId() {
+  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  SC_HANDLE Service = Manager ? OpenServiceA(Manager, "TransportSvc", SERVICE_QUERY_STATUS) : nullptr;
+  SERVICE_STATUS_PROCESS S{};
+  DWORD Needed = 0;
+  const bool Ok = Service && QueryServiceStatusEx(Service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&S),
+                                                  sizeof S, &Needed);
+  if (Service) { CloseServiceHandle(Service); }
+  if (Manager) { CloseServiceHandle(Manager); }
+  return Ok ? S.dwProcessId : 0;
+}
+
+inline bool Control(DWORD Code) {
+  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  SC_HANDLE Service = OpenServiceA(Manager, "TransportSvc", SERVICE_ALL_ACCESS);
+  SERVICE_STATUS S{};
+  bool Ok = Code == 0 ? StartServiceA(Service, 0, nullptr) : ControlService(Service, Code, &S);
+  CloseServiceHandle(Service);
+  CloseServiceHandle(Manager);
+  return Ok;
+}
+
+class NorvaskServiceTest : public testing::Test {
+protected:
+  TScratchDir Dir{"norvask_scm"};
+  std::string Exe = Dir.Path() + "\\norvask.exe";
+  std::string Shop = Dir.Path() + "\\shop";
+  std::string Out0 = Dir.Path() + "\\out0";
+  std::string Out1 = Dir.Path() + "\\out1";
+
+  void SetUp() override {
+    const char* Built = std::getenv("NORVASK_EXE");
+    ASSERT_NE(Built, nullptr);
+    ASSERT_TRUE(CopyFileA(Built, Exe.c_str(), FALSE));
+    ForceDirectories(Shop + "\\comptage");
+  }
+
+  void TearDown() override {
+    if (ServiceState() == SERVICE_RUNNING) {
+      Control(SERVICE_CONTROL_STOP);
+      WaitFor([] { return ServiceState() == SERVICE_STOPPED; });
+    }
+    RunProgram("\"" + Exe + "\" UNINSTALL SILENT");
+  }
+
+  void Install(const std::string& Ini) {
+    WriteTextFile(Dir.Path() + "\\norvask.ini", Ini);
+    ASSERT_EQ(RunProgram("\"" + Exe + "\" INSTALL SILENT"), 0u);
+    ASSERT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED));
+  }
+  void Start() {
+    ASSERT_TRUE(Control(0));
+    ASSERT_TRUE(WaitFor([] { return ServiceState() == SERVICE_RUNNING; }));
+  }
+  void Stop() {
+    ASSERT_TRUE(Control(SERVICE_CONTROL_STOP));
+    ASSERT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }));
+  }
+  std::string Log() const {
+    const std::string Name = Dir.Path() + "\\norvask.log";
+    return FileExists(Name) ? ReadTextFile(Name) : "";
+  }
+  bool Logged(const std::string& Text) const { return Log().find(Text) != std::string::npos; }
+  void ShopFile(const std::string& Relative, const std::string& Text) const {
+    WriteTextFile(Shop + "\\" + Relative, Text);
+  }
+  TServiceStatsRecord Stats() const {
+    const std::string Answer = Call("\\\\.\\pipe\\TrSvcInfo", MakeRequest("REQGETSTATS"));
+    TServiceStatsRecord R{};
+    if (Answer.size() == 595) { std::memcpy(&R, Answer.data() + 84, sizeof R); }
+    return R;
+  }
+  // The service publishes its next run as its scheduler starts and after every
+  // cycle: Count new ones after the first one seen mean that Count cycles have
+  // ended since the call.
+  bool WaitForCycles(int Count) const {
+    SYSTEMTIME Last{};
+    int Seen = 0;
+    return WaitFor(
+        [&] {
+          const SYSTEMTIME Next = Stats().NextFileCheckAt;
+          if (Next.wYear == 0) { return false; }  // not answering yet
+          if (Last.wYear != 0 && std::memcmp(&Next, &Last, sizeof Next) != 0) { ++Seen; }
+          Last = Next;
+          return Seen >= Count;
+        },
+        WaitLimitMs * Count);
+  }
+  // The service's process, opened ahead so that a kill can come at once.
+  static HANDLE OpenServiceProcess() {
+    return OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ServiceProcessId());
+  }
+  // Ends the process as a crash would and closes it. Wine's manager goes on
+  // reporting the service as running, but lets it be started again.
+  static void Kill(HANDLE Process) {
+    TerminateProcess(Process, 1);
+    EXPECT_EQ(WaitForSingleObject(Process, 10000), WAIT_OBJECT_0);
+    CloseHandle(Process);
+  }
+};
