@@ -80,8 +80,16 @@ int main() {
     std::printf("norvask.exe not found beside the benchmark\n");
     return 1;
   }
-  RunProgram("\"" + Program + "\" INSTALL SILENT");
   SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  // A registration left by another run would start another folder's copy.
+  if (SC_HANDLE Old = OpenServiceA(Manager, "TransportSvc", SERVICE_ALL_ACCESS)) {
+    SERVICE_STATUS Status;
+    ControlService(Old, SERVICE_CONTROL_STOP, &Status);
+    WaitForState(Old, SERVICE_STOPPED);
+    DeleteService(Old);
+    CloseServiceHandle(Old);
+  }
+  RunProgram("\"" + Program + "\" INSTALL SILENT");
   SC_HANDLE Service = OpenServiceA(Manager, "TransportSvc", SERVICE_ALL_ACCESS);
   if (!Service || (!StartServiceA(Service, 0, nullptr) && GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) ||
       !WaitForState(Service, SERVICE_RUNNING)) {
