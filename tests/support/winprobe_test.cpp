@@ -58,7 +58,13 @@ void AskAndAnswer(HWND Top, DWORD ProcessId, int Answer, const std::string& Show
   EXPECT_EQ(MessageBoxText(Box), "Envoyer le fichier à l'hôte ?");
   AnswerMessageBox(Box, Answer);
   if (ProcessId == GetCurrentProcessId()) { EXPECT_TRUE(WaitForPanel(FindControl(Top, "StatusBar"), 0, Shown)); }
-  EXPECT_EQ(WaitForMessageBox(ProcessId, AbsentTimeoutMs), nullptr);
+  // The box goes once answered; a slow machine may take a while to show it.
+  bool Gone = false;
+  for (int Look = 0; Look < 100 && !Gone; ++Look) {
+    Gone = WaitForMessageBox(ProcessId, AbsentTimeoutMs) == nullptr;
+    if (!Gone) { Sleep(200); }
+  }
+  EXPECT_TRUE(Gone);
 }
 
 DWORD WINAPI RunSample(void*) {
