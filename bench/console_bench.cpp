@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "support/runprogram.h"
 #include "console/norvask_cfgmain.h"
 #include "forms/form.h"
 #include "rtl/files.h"
@@ -43,21 +44,6 @@ TCost Measure(F&& Step) {
   return {ThreadCpuMs() - Cpu, WallMs() - Wall};
 }
 
-int RunProgram(const std::string& CommandLine) {
-  STARTUPINFOA Startup{};
-  Startup.cb = sizeof(Startup);
-  PROCESS_INFORMATION Process{};
-  std::string Line = CommandLine;
-  if (!CreateProcessA(nullptr, Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup, &Process)) {
-    return -1;
-  }
-  WaitForSingleObject(Process.hProcess, 120000);
-  DWORD Code = 1;
-  GetExitCodeProcess(Process.hProcess, &Code);
-  CloseHandle(Process.hThread);
-  CloseHandle(Process.hProcess);
-  return static_cast<int>(Code);
-}
 
 bool WaitForState(SC_HANDLE Service, DWORD State) {
   for (int Turn = 0; Turn < 600; ++Turn) {
@@ -89,7 +75,7 @@ int main() {
     DeleteService(Old);
     CloseServiceHandle(Old);
   }
-  RunProgram("\"" + Program + "\" INSTALL SILENT");
+  RunProgram("\"" + Program + "\" INSTALL SILENT", 120000);
   SC_HANDLE Service = OpenServiceA(Manager, "TransportSvc", SERVICE_ALL_ACCESS);
   if (!Service || (!StartServiceA(Service, 0, nullptr) && GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) ||
       !WaitForState(Service, SERVICE_RUNNING)) {
@@ -125,6 +111,6 @@ int main() {
   WaitForState(Service, SERVICE_STOPPED);
   CloseServiceHandle(Service);
   CloseServiceHandle(Manager);
-  RunProgram("\"" + Program + "\" UNINSTALL SILENT");
+  RunProgram("\"" + Program + "\" UNINSTALL SILENT", 120000);
   return 0;
 }

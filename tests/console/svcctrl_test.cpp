@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "support/runprogram.h"
 #include "console/svcctrl.h"
 #include "rtl/exceptions.h"
 #include "shared/transportconfig.h"
@@ -14,24 +15,9 @@ namespace {
 // The framework's service alone: odxtestsvc with "bare.service" in its folder.
 const char ServiceName[] = "OdxBareSvc";
 const char MissingName[] = "OdxNoSuchSvc";
+// Programs start slowly under an emulated Wine.
+constexpr DWORD ProgramWaitMs = 300000;
 
-// Exit code of a program run to its end (at most 5 minutes: programs start slowly
-// under an emulated Wine); -1 when it could not run.
-int RunProgram(const std::string& CommandLine) {
-  STARTUPINFOA Startup{};
-  Startup.cb = sizeof(Startup);
-  PROCESS_INFORMATION Process{};
-  std::string Line = CommandLine;
-  if (!CreateProcessA(nullptr, Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup, &Process)) {
-    return -1;
-  }
-  WaitForSingleObject(Process.hProcess, 300000);
-  DWORD Code = 0;
-  GetExitCodeProcess(Process.hProcess, &Code);
-  CloseHandle(Process.hThread);
-  CloseHandle(Process.hProcess);
-  return static_cast<int>(Code);
-}
 
 // The test service as the service tests build it: tests/service beside tests/console.
 std::string TestServiceProgram() {
@@ -95,7 +81,7 @@ protected:
   }
 
   static void TearDownTestSuite() {
-    RunProgram("\"" + Program + "\" UNINSTALL SILENT");
+    RunProgram("\"" + Program + "\" UNINSTALL SILENT", ProgramWaitMs);
     RemoveTree(Folder);
   }
 
@@ -106,7 +92,7 @@ protected:
     ASSERT_NE(Manager, nullptr);
     Service = OpenServiceA(Manager, ServiceName, SERVICE_ALL_ACCESS);
     if (!Service) {
-      ASSERT_EQ(RunProgram("\"" + Program + "\" INSTALL SILENT"), 0);
+      ASSERT_EQ(RunProgram("\"" + Program + "\" INSTALL SILENT", ProgramWaitMs), 0);
       Service = OpenServiceA(Manager, ServiceName, SERVICE_ALL_ACCESS);
     }
     ASSERT_NE(Service, nullptr);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "support/runprogram.h"
 #include "service/pipemessages.h"
 #include "tests/service/pipeclient.h"
 #include "tests/service/testfolder.h"
@@ -13,22 +14,6 @@ using Lines = std::vector<std::string>;
 
 const char ServiceName[] = "OdxTestSvc";
 
-// Exit code of a program run to its end (at most 30 s); -1 when it could not run.
-int RunProgram(const std::string& CommandLine) {
-  STARTUPINFOA Startup{};
-  Startup.cb = sizeof(Startup);
-  PROCESS_INFORMATION Process{};
-  std::string Line = CommandLine;
-  if (!CreateProcessA(nullptr, Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup, &Process)) {
-    return -1;
-  }
-  WaitForSingleObject(Process.hProcess, 30000);
-  DWORD Code = 0;
-  GetExitCodeProcess(Process.hProcess, &Code);
-  CloseHandle(Process.hThread);
-  CloseHandle(Process.hProcess);
-  return static_cast<int>(Code);
-}
 
 std::string ProgramDir() {
   char Path[MAX_PATH];
@@ -56,7 +41,7 @@ protected:
       WaitForState(SERVICE_STOPPED, 20000);
       CloseServiceHandle(Service);
     }
-    RunProgram("\"" + Program + "\" UNINSTALL SILENT");
+    RunProgram("\"" + Program + "\" UNINSTALL SILENT", 30000);
     CloseServiceHandle(Manager);
   }
 
@@ -70,7 +55,7 @@ protected:
   }
 
   void InstallAndOpen() {
-    ASSERT_EQ(RunProgram("\"" + Program + "\" INSTALL SILENT"), 0);
+    ASSERT_EQ(RunProgram("\"" + Program + "\" INSTALL SILENT", 30000), 0);
     Service = OpenServiceA(Manager, ServiceName, SERVICE_ALL_ACCESS);
     ASSERT_NE(Service, nullptr);
   }
@@ -138,7 +123,7 @@ TEST_F(ServiceManager, InstallStartInterrogateStopUninstall) {
 
   CloseServiceHandle(Service);
   Service = nullptr;
-  ASSERT_EQ(RunProgram("\"" + Program + "\" UNINSTALL SILENT"), 0);
+  ASSERT_EQ(RunProgram("\"" + Program + "\" UNINSTALL SILENT", 30000), 0);
   EXPECT_EQ(OpenServiceA(Manager, ServiceName, SERVICE_QUERY_STATUS), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
 }

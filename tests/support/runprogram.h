@@ -1,0 +1,8 @@
+// Runs a program to its end, as the tests install and remove services.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Exit code of the program, waited for at most TimeoutMs; -1 when it could not start.
+int RunProgram(const std::string& CommandLine, DWORD TimeoutMs);
