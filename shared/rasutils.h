@@ -25,7 +25,8 @@ struct TRasConnA {
   char szDeviceType[17];
   char szDeviceName[129];
 };
-static_assert(sizeof(TRasConnA) == 412);
+// The size rasapi32 expects of the 32-bit programs we ship.
+static_assert(sizeof(void*) != 4 || sizeof(TRasConnA) == 412);
 
 struct TRasDialParamsA {
   DWORD dwSize;

@@ -8,18 +8,22 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-build=$root/build
-run=$build/run
 mode=${1:-copy}
+# The 32-bit programs where this machine runs 32-bit code, else their 64-bit
+# build under wine64 (tools/test-arch.sh).
+arch=$(tools/test-arch.sh)
+if [ "$arch" = i686 ]; then build=$root/build; else build=$root/build-x86_64; fi
+run=$build/run
+wine=$build/wine-run
 
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 winpath() { echo "Z:${1//\//\\}"; }
 
 stop_service() {
   pkill -f 'norvask_cfg[.]exe' 2>/dev/null || true
-  wine sc stop TransportSvc >/dev/null 2>&1 || true
+  "$wine" sc stop TransportSvc >/dev/null 2>&1 || true
   sleep 2
-  [ -f "$run/norvask.exe" ] && wine "$run/norvask.exe" UNINSTALL SILENT >/dev/null 2>&1 || true
+  [ -f "$run/norvask.exe" ] && "$wine" "$run/norvask.exe" UNINSTALL SILENT >/dev/null 2>&1 || true
   [ -f "$run/ftpserver.pid" ] && kill "$(cat "$run/ftpserver.pid")" 2>/dev/null || true
   rm -f "$run/ftpserver.pid"
 }
@@ -33,7 +37,8 @@ if [ "$mode" = stop ]; then
 fi
 
 tools/setup.sh
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+[ "$arch" = i686 ] || echo "run: this machine runs no 32-bit x86 code natively; running the x86_64 build under wine64"
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target norvask norvask_cfg wine_keepalive window_shot
 # The console shows on the person's display when there is one, else on a virtual one.
 NORVASK_DISPLAY=${DISPLAY:-} tools/wine-prefix.sh up "$WINEPREFIX" "$build/tests/wine_keepalive.exe"
@@ -83,8 +88,8 @@ DestinationDirectory=shop0001
 INI
 sed -i 's/$/\r/' "$run/norvask.ini"
 
-wine "$run/norvask.exe" INSTALL SILENT
-wine sc start TransportSvc >/dev/null
+"$wine" "$run/norvask.exe" INSTALL SILENT
+"$wine" sc start TransportSvc >/dev/null
 echo "norvask started; waiting for its first cycle..."
 for _ in $(seq 1 60); do
   grep -q "files OK" "$run/norvask.log" 2>/dev/null && break
@@ -100,10 +105,10 @@ cat "$run/norvask.log"
 
 # The console, in the run folder beside the service, watching it on this PC.
 cp "$build/console/norvask_cfg.exe" "$run/"
-(cd "$run" && setsid wine norvask_cfg.exe </dev/null >"$run/console.log" 2>&1 &)
+(cd "$run" && setsid "$wine" norvask_cfg.exe </dev/null >"$run/console.log" 2>&1 &)
 echo
 echo "norvask_cfg started on display $DISPLAY; waiting for its window..."
-if wine "$build/tests/window_shot.exe" "Envoi des fichiers" "$(winpath "$run/console.png")" 300000 >/dev/null 2>&1; then
+if "$wine" "$build/tests/window_shot.exe" "Envoi des fichiers" "$(winpath "$run/console.png")" 300000 >/dev/null 2>&1; then
   echo "Screenshot of the console's main window: $run/console.png"
 else
   echo "The console's window did not show within 5 minutes (see $run/console.log)."

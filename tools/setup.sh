@@ -3,7 +3,7 @@
 # Safe to run again: each step checks before it acts.
 set -euo pipefail
 
-packages=(wine wine32 wine64 g++-mingw-w64-i686 cmake make googletest xvfb
+packages=(wine wine32 wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix cmake make googletest xvfb
           python3 python3-pyftpdlib tinyproxy-bin curl)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

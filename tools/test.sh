@@ -1,9 +1,20 @@
 #!/usr/bin/env bash
-# The test command: installs what is missing, builds for 32-bit Windows and
-# runs every test under Wine.
+# The test command: installs what is missing, builds the 32-bit Windows programs
+# and runs every test under Wine. On a machine that cannot run 32-bit x86 code
+# itself, the tests run on a 64-bit build of the same sources under wine64
+# (tools/test-arch.sh says which and why); the 32-bit build is still made.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
 cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
 cmake --build build -j"$(nproc)"
-ctest --test-dir build --output-on-failure --timeout 900 "$@"
+arch=$(tools/test-arch.sh)
+if [ "$arch" = i686 ]; then
+  tests=build
+else
+  echo "test: this machine runs no 32-bit x86 code natively; the tests run on the x86_64 build (build-x86_64) under wine64"
+  tests=build-x86_64
+  cmake -S . -B "$tests" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
+  cmake --build "$tests" -j"$(nproc)"
+fi
+ctest --test-dir "$tests" --output-on-failure --timeout 900 "$@"

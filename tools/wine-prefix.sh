@@ -16,6 +16,8 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 run_dir=$(dirname "$WINEPREFIX")
 display_file=$run_dir/xvfb-display
 xvfb_pid_file=$run_dir/xvfb-pid
+# The build folder's own way to start Wine (32- or 64-bit, this prefix, this display).
+wine_run=$run_dir/wine-run
 
 xvfb_running() {
   [ -f "$display_file" ] && [ -f "$xvfb_pid_file" ] && kill -0 "$(cat "$xvfb_pid_file")" 2>/dev/null &&
@@ -71,19 +73,19 @@ case $action in
     DISPLAY=$(cat "$display_file")
     export DISPLAY
     if [ ! -f "$WINEPREFIX/.booted" ]; then
-      wineboot -i </dev/null >/dev/null 2>&1
+      "$wine_run" wineboot -i </dev/null >/dev/null 2>&1
       wineserver -w
       touch "$WINEPREFIX/.booted"
     fi
     # No window manager runs on the virtual display: Wine draws the frames and
     # captions itself, so that screenshots show windows as a person sees them.
     if ! grep -qs '"Decorated"="N"' "$WINEPREFIX/user.reg"; then
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
+      "$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
       wineserver -w
     fi
     wineserver -p </dev/null >/dev/null 2>&1
-    setsid wine "$3" </dev/null >/dev/null 2>&1 &
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    setsid "$wine_run" "$3" </dev/null >/dev/null 2>&1 &
+    "$wine_run" cmd /c exit </dev/null >/dev/null 2>&1
     ;;
   down)
     wineserver -k 2>/dev/null || true
