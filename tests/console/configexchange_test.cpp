@@ -59,6 +59,17 @@ TEST_F(ConfigExchange, FetchWritesTheServicesBytesAsTheLocalCopy) {
   EXPECT_EQ(Server.Requests(), std::vector<std::vector<uint8_t>>(3, PipeMessage(ReqGetConfig)));
 }
 
+// Bytes behind the declared length are not the file's; a late answer is waited for.
+TEST_F(ConfigExchange, FetchTakesTheDeclaredBytesOfALongOrLateAnswer) {
+  Server.Answer({PipeMessage(AnsGetConfig, Bytes(SampleIni + "trailing bytes"), static_cast<int32_t>(SampleIni.size()))});
+  EXPECT_EQ(Receive(), "");
+  EXPECT_EQ(ReadTextFile(LocalCopy()), SampleIni);
+
+  Server.Answer({PipeMessage(AnsGetConfig, "[General]\r\n"), 1500});
+  EXPECT_EQ(Receive(), "");
+  EXPECT_EQ(ReadTextFile(LocalCopy()), "[General]\r\n");
+}
+
 // Nothing of a bad answer reaches the local copy, and the dialog never opens on it.
 TEST_F(ConfigExchange, BadAnswersToTheFetchRaiseAndLeaveTheCopy) {
   const std::string Kept = "[General]\r\nTimeBetweenActions=77\r\n";
@@ -107,6 +118,9 @@ TEST_F(ConfigExchange, SendCarriesTheWholeLocalCopy) {
     EXPECT_EQ(Window->StatusText(), "envoie la configuration à cet PC...");
   }
   EXPECT_TRUE(Boxes.empty());
+  // A late acknowledgement is waited for.
+  Server.Answer({PipeMessage(AnsSetConfig), 1500});
+  EXPECT_TRUE(Window->SendConfig());
 }
 
 // "/TIME:120" stays in the local copy and goes with every send.
