@@ -7,11 +7,9 @@
 #include <cstdio>
 #include <string>
 
-#include "support/runprogram.h"
+#include "bench/benchservice.h"
 #include "console/norvask_cfgmain.h"
 #include "forms/form.h"
-#include "rtl/files.h"
-#include "shared/commonhelpers.h"
 #include "shared/sharedunits.h"
 
 namespace {
@@ -30,13 +28,6 @@ double ThreadCpuMs() {
   return Ms(Kernel) + Ms(User);
 }
 
-double WallMs() {
-  LARGE_INTEGER Frequency, Now;
-  QueryPerformanceFrequency(&Frequency);
-  QueryPerformanceCounter(&Now);
-  return static_cast<double>(Now.QuadPart) * 1000.0 / static_cast<double>(Frequency.QuadPart);
-}
-
 template <class F>
 TCost Measure(F&& Step) {
   const double Cpu = ThreadCpuMs(), Wall = WallMs();
@@ -44,41 +35,13 @@ TCost Measure(F&& Step) {
   return {ThreadCpuMs() - Cpu, WallMs() - Wall};
 }
 
-
-bool WaitForState(SC_HANDLE Service, DWORD State) {
-  for (int Turn = 0; Turn < 600; ++Turn) {
-    SERVICE_STATUS Status{};
-    if (QueryServiceStatus(Service, &Status) && Status.dwCurrentState == State) { return true; }
-    Sleep(100);
-  }
-  return false;
-}
-
 }  // namespace
 
 int main() {
   InitSharedUnits();
   // The transport service, installed from a folder of its own with nothing to send.
-  const std::string Folder = AppDir + "\\console_bench_svc";
-  ForceDirectories(Folder);
-  const std::string Program = Folder + "\\norvask.exe";
-  if (!CopyFileA((AppDir + "\\..\\service\\norvask.exe").c_str(), Program.c_str(), FALSE)) {
-    std::printf("norvask.exe not found beside the benchmark\n");
-    return 1;
-  }
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  // A registration left by another run would start another folder's copy.
-  if (SC_HANDLE Old = OpenServiceA(Manager, "TransportSvc", SERVICE_ALL_ACCESS)) {
-    SERVICE_STATUS Status;
-    ControlService(Old, SERVICE_CONTROL_STOP, &Status);
-    WaitForState(Old, SERVICE_STOPPED);
-    DeleteService(Old);
-    CloseServiceHandle(Old);
-  }
-  RunProgram("\"" + Program + "\" INSTALL SILENT", 120000);
-  SC_HANDLE Service = OpenServiceA(Manager, "TransportSvc", SERVICE_ALL_ACCESS);
-  if (!Service || (!StartServiceA(Service, 0, nullptr) && GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) ||
-      !WaitForState(Service, SERVICE_RUNNING)) {
+  TBenchService Service("console_bench_svc", "[General]\r\nTimeBetweenActions=3600\r\n");
+  if (!Service.Running()) {
     std::printf("the transport service did not start\n");
     return 1;
   }
@@ -106,11 +69,5 @@ int main() {
   std::printf("ratio (aim at most 1.2):             cpu %8.2f     wall %8.2f\n", Ticked.CpuMs / Bare.CpuMs,
               Ticked.WallMs / Bare.WallMs);
 
-  SERVICE_STATUS Status;
-  ControlService(Service, SERVICE_CONTROL_STOP, &Status);
-  WaitForState(Service, SERVICE_STOPPED);
-  CloseServiceHandle(Service);
-  CloseServiceHandle(Manager);
-  RunProgram("\"" + Program + "\" UNINSTALL SILENT", 120000);
   return 0;
 }

@@ -274,6 +274,7 @@ void TSvcWndBase::ClearStateLabels() {
 void TSvcWndBase::TmrMainTimer() {
   PollService();
   UpdateButtons();
+  if (IsServiceRunning()) { QueryStatistics(); }
   if (IsServiceRunning() && FAutoConfig) {
     FAutoConfig = false;
     ConfigureService();
@@ -357,7 +358,12 @@ void TSvcWndBase::ConfigureService() {
     auto Dialog = FConfigDlgClass(Handle(), FRemotePc, LocalConfigPath(), FConfigClass);
     if (Dialog->ShowModal() == mrOK) {
       THourglass Wait;
-      SendConfig();
+      // Restarted after a failed send, the service would run on its old file
+      // under the account of the copy it never got.
+      if (!SendConfig()) {
+        SetStatusText(LoadStr(IDS_NOT_RESTARTED));
+        return;
+      }
       SetBusy(false);
       RestartService();
       ClearStateLabels();

@@ -51,10 +51,14 @@ public:
   void ParseCommandLine();
   void LocalizeCaptions();
 
+  // Statistics over the service's information pipe.
+  void QueryStatistics();
+  void ShowStatistics();
   // The configuration exchange with the service over its control pipe.
   void ReceiveConfig();
   void CallGetConfig();
-  void SendConfig();
+  // False when the configuration did not reach the service (already shown).
+  bool SendConfig();
   void CallSetConfig();
   void SaveLocalConfig(const uint8_t* Data, int32_t Count);
   void LoadLocalConfig(uint8_t* Buffer, int32_t Size, int32_t& Count);

@@ -1,6 +1,4 @@
 // The configuration exchange with the service over its control pipe.
-#include <cstring>
-
 #include "console/basesvc_acess.h"
 #include "console/resource.h"
 #include "forms/msgbox.h"
@@ -47,11 +45,15 @@ void TSvcWndBase::CallGetConfig() {
   const TPipeMessageHeader Header = ReadPipeHeader(FAnswer);
   // Any other answer leaves no copy to edit: a dialog opened on an old or
   // missing copy would send that back over the service's real file.
-  if (std::strcmp(Header.Keyword, AnsGetConfig) != 0) {
-    throw Exception(Format(LoadStr(IDS_WRONG_ANSWER), FServiceName, std::string(Header.Keyword, strnlen(Header.Keyword, sizeof(Header.Keyword)))));
+  if (!HasKeyword(FAnswer, AnsGetConfig)) {
+    throw Exception(Format(LoadStr(IDS_WRONG_ANSWER), FServiceName, PipeText(Header.Keyword)));
   }
   if (Header.DataLength < 0 || static_cast<DWORD>(Header.DataLength) > Received - PipeHeaderSize) {
     RaiseLengthError();
+  }
+  // Only the file's first part came: edited and sent back, it would replace the whole.
+  if (Header.ErrorCode == PipeErrorConfigTooLong) {
+    throw Exception(Format(LoadStr(IDS_CONFIG_TOO_LARGE), FServiceName, MaxConfigDataSize));
   }
   SaveLocalConfig(FAnswer + PipeHeaderSize, Header.DataLength);
 }
@@ -66,14 +68,16 @@ void TSvcWndBase::SaveLocalConfig(const uint8_t* Data, int32_t Count) {
   }
 }
 
-void TSvcWndBase::SendConfig() {
+bool TSvcWndBase::SendConfig() {
   try {
     SetStatusText(Format(LoadStr(IDS_SENDING_CONFIG), GetPcDisplayName()));
     RepaintStatus();
     CallSetConfig();
+    return true;
   } catch (const std::exception& Error) {
     SetStatusText(Error.what());
     ShowMessageBox(Handle(), Error.what(), mkError);
+    return false;
   }
 }
 
@@ -84,8 +88,13 @@ void TSvcWndBase::CallSetConfig() {
   DWORD Received = 0;
   if (!CallPipe(FControlPipe, PipeHeaderSize + Count, Received)) { throw Exception(SysErrorMessage(GetLastError())); }
   if (Received < static_cast<DWORD>(PipeHeaderSize)) { RaiseLengthError(); }
-  if (std::strcmp(ReadPipeHeader(FAnswer).Keyword, AnsSetConfig) != 0) {
-    throw Exception(Format(LoadStr(IDS_WRONG_ACK), FServiceName));
+  if (!HasKeyword(FAnswer, AnsSetConfig)) { throw Exception(Format(LoadStr(IDS_WRONG_ACK), FServiceName)); }
+  // The service keeps its old file whenever it reports an error.
+  switch (const int32_t Error = ReadPipeHeader(FAnswer).ErrorCode) {
+    case PipeErrorNone: return;
+    case PipeErrorDataMissing: throw Exception(Format(LoadStr(IDS_CONFIG_INCOMPLETE), FServiceName));
+    case PipeErrorConfigNotReplaced: throw Exception(Format(LoadStr(IDS_CONFIG_NOT_REPLACED), FServiceName));
+    default: throw Exception(Format(LoadStr(IDS_CONFIG_REFUSED), FServiceName, Error));
   }
 }
 
@@ -102,5 +111,12 @@ void TSvcWndBase::LoadLocalConfig(uint8_t* Buffer, int32_t Size, int32_t& Count)
   if (!File) { RaiseLastOSError(); }
   DWORD Read = 0;
   if (!ReadFile(File.Handle(), Buffer, Size, &Read, nullptr)) { RaiseLastOSError(); }
+  // A copy that does not fit one message would replace the service's file
+  // with its first part: it is not sent at all.
+  uint8_t Beyond;
+  DWORD ReadBeyond = 0;
+  if (ReadFile(File.Handle(), &Beyond, 1, &ReadBeyond, nullptr) && ReadBeyond != 0) {
+    throw Exception(Format(LoadStr(IDS_LOCAL_CONFIG_TOO_LARGE), LocalConfigPath(), Size));
+  }
   Count = static_cast<int32_t>(Read);
 }

@@ -81,3 +81,13 @@
 #define IDS_LENGTH_ERROR 602
 #define IDS_WRONG_ACK 603
 #define IDS_WRONG_ANSWER 604
+
+// The service's statistics and the configuration round trip.
+#define IDS_LAST_GROUP_TEXT 700
+#define IDS_NEXT_CHECK_TEXT 701
+#define IDS_CONFIG_TOO_LARGE 702
+#define IDS_LOCAL_CONFIG_TOO_LARGE 703
+#define IDS_CONFIG_NOT_REPLACED 704
+#define IDS_CONFIG_INCOMPLETE 705
+#define IDS_CONFIG_REFUSED 706
+#define IDS_NOT_RESTARTED 707

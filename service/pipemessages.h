@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 constexpr int32_t PipeBufferSize = 16384;  // the largest message either way
 constexpr int32_t PipeHeaderSize = 28;
@@ -99,6 +100,13 @@ inline TPipeMessageHeader ReadPipeHeader(const uint8_t* Message) {
 // Keywords compare as whole NUL-terminated strings, case-sensitive.
 inline bool HasKeyword(const uint8_t* Message, const char* Keyword) {
   return std::strncmp(reinterpret_cast<const char*>(Message), Keyword, sizeof(TPipeMessageHeader::Keyword)) == 0;
+}
+
+// A text field of a message up to its NUL, never past the field: a field
+// that arrives without one is read to its end and no further.
+template <size_t N>
+std::string PipeText(const char (&Field)[N]) {
+  return std::string(Field, strnlen(Field, N));
 }
 
 static_assert(sizeof(TPipeMessageHeader) == PipeHeaderSize);

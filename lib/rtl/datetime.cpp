@@ -95,12 +95,19 @@ TDateTime Date() { return std::trunc(Now()); }
 
 double Frac(double T) { return T - std::trunc(T); }
 
-TDateTime SystemTimeToDateTime(const SYSTEMTIME& T) {
+bool TrySystemTimeToDateTime(const SYSTEMTIME& T, TDateTime& Result) {
   TDateTime D, Tm;
   if (!TryEncodeDate(T.wYear, T.wMonth, T.wDay, D) || !TryEncodeTime(T.wHour, T.wMinute, T.wSecond, T.wMilliseconds, Tm)) {
-    throw EConvertError("Invalid argument to date encode");
+    return false;
   }
-  return D + Tm;
+  Result = D + Tm;
+  return true;
+}
+
+TDateTime SystemTimeToDateTime(const SYSTEMTIME& T) {
+  TDateTime Result;
+  if (!TrySystemTimeToDateTime(T, Result)) { throw EConvertError("Invalid argument to date encode"); }
+  return Result;
 }
 
 SYSTEMTIME DateTimeToSystemTime(TDateTime Value) {

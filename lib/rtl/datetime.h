@@ -27,6 +27,8 @@ TDateTime Date();
 double Frac(double T);
 
 TDateTime SystemTimeToDateTime(const SYSTEMTIME& Time);
+// False for a time that is no valid date and time of day.
+bool TrySystemTimeToDateTime(const SYSTEMTIME& Time, TDateTime& Result);
 SYSTEMTIME DateTimeToSystemTime(TDateTime Value);
 SYSTEMTIME LocalSystemTime();
 

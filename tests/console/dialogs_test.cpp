@@ -26,11 +26,6 @@ namespace {
 const char PickComputerTitle[] = "Choisissez l'ordinateur où le service travaille";
 const char PickFolderTitle[] = "Selection du dossier cible";
 
-struct TShownBox {
-  std::string Text;
-  UINT Flags;
-};
-
 // Every message box is answered OK and recorded, so none can block a test.
 class DialogTest : public ::testing::Test {
 protected:

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "forms/application.h"
@@ -40,6 +41,12 @@ inline HWND FindThreadWindow(const std::string& Caption) {
   }
   return nullptr;
 }
+
+// A message box as a test's MessageBoxHook saw it.
+struct TShownBox {
+  std::string Text;
+  UINT Flags;
+};
 
 // A visible message box of the given thread; nullptr when none.
 inline HWND FindMessageBox(DWORD ThreadId) {
@@ -95,6 +102,49 @@ private:
   bool FStopped = false;
   std::atomic<bool> FFired{false};
   std::thread FThread;
+};
+
+// Acts on a modal window of this thread from inside its modal loop: a thread
+// timer looks for a visible window with that caption and hands it to Act until
+// Act says it acted; a window still open about 20 s later is closed.
+class TModalDriver {
+public:
+  TModalDriver(std::string Caption, std::function<bool(HWND)> Act)
+      : FCaption(std::move(Caption)), FAct(std::move(Act)) {
+    Current = this;
+    FTimer = SetTimer(nullptr, 0, 50, Tick);
+  }
+  ~TModalDriver() {
+    KillTimer(nullptr, FTimer);
+    Current = nullptr;
+  }
+  TModalDriver(const TModalDriver&) = delete;
+  TModalDriver& operator=(const TModalDriver&) = delete;
+  bool Acted() const { return FActed; }
+  bool GaveUp() const { return FGaveUp; }
+
+private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    TModalDriver* Driver = Current;
+    if (!Driver) { return; }
+    ++Driver->FTicks;
+    HWND Window = FindThreadWindow(Driver->FCaption);
+    if (!Window) { return; }
+    if (!Driver->FActed) {
+      Driver->FActed = Driver->FAct(Window);
+    } else if (Driver->FTicks > 400 && !Driver->FGaveUp) {
+      Driver->FGaveUp = true;
+      PostMessageA(Window, WM_CLOSE, 0, 0);
+    }
+  }
+
+  inline static TModalDriver* Current = nullptr;
+  std::string FCaption;
+  std::function<bool(HWND)> FAct;
+  UINT_PTR FTimer = 0;
+  int FTicks = 0;
+  bool FActed = false;
+  bool FGaveUp = false;
 };
 
 // A file held open by another program for reading only: it can be read, and

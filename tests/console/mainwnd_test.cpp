@@ -85,11 +85,6 @@ bool ServiceInstalled(const char* Name) {
   return Service != nullptr;
 }
 
-struct TShownBox {
-  std::string Text;
-  UINT Flags;
-};
-
 // Settings go to a scratch folder standing for the program's folder; the
 // command line is the program's name alone unless a test says otherwise.
 class MainWindow : public ::testing::Test {
@@ -329,31 +324,6 @@ TEST_F(MainWindow, FailedStatusQueryClosesTheHandlesAndTheNextTickOpensThem) {
 
 // ---- Change of PC --------------------------------------------------------------------
 
-// Answers the PC dialog from inside the window's modal loop: a thread timer
-// finds the dialog by its caption and acts on it once.
-struct TPcDialogDriver {
-  std::function<void(TSelectPcDlg&)> Act;
-  int Ticks = 0;
-  bool Acted = false;
-  bool GaveUp = false;
-};
-TPcDialogDriver* Driver = nullptr;
-
-void CALLBACK DrivePcDialog(HWND, UINT, UINT_PTR, DWORD) {
-  ++Driver->Ticks;
-  HWND Window = FindThreadWindow(PcDialogCaption);
-  if (!Window) { return; }
-  if (!Driver->Acted) {
-    if (auto* Dialog = dynamic_cast<TSelectPcDlg*>(TForm::FromHandle(Window))) {
-      Driver->Acted = true;
-      Driver->Act(*Dialog);
-    }
-  } else if (Driver->Ticks > 400 && !Driver->GaveUp) {
-    Driver->GaveUp = true;
-    PostMessageA(Window, WM_CLOSE, 0, 0);
-  }
-}
-
 class PcChange : public MainWindow {
 protected:
   // A window watching OTHERPC, its handles open, its labels filled, busy.
@@ -371,22 +341,20 @@ protected:
   }
   // BtnPcClick with the dialog answered: Name typed, then Button pressed.
   void ChangePc(TTestMainWnd& Window, const std::string& Name, const char* Button) {
-    TPcDialogDriver Drive;
-    Drive.Act = [&](TSelectPcDlg& Dialog) {
-      ShownName = Dialog.PcName();
-      TimerOnWhileOpen = Window.TimerOn();
-      Dialog.SetPcName(Name);
-      PostMessageA(Dialog.Find<TButton>(Button).Handle(), BM_CLICK, 0, 0);
-    };
-    Driver = &Drive;
-    const UINT_PTR Timer = SetTimer(nullptr, 0, 50, DrivePcDialog);
     TWatchdog Watchdog;
+    TModalDriver Drive(PcDialogCaption, [&](HWND Shown) {
+      auto* Dialog = dynamic_cast<TSelectPcDlg*>(TForm::FromHandle(Shown));
+      if (!Dialog) { return false; }
+      ShownName = Dialog->PcName();
+      TimerOnWhileOpen = Window.TimerOn();
+      Dialog->SetPcName(Name);
+      PostMessageA(Dialog->Find<TButton>(Button).Handle(), BM_CLICK, 0, 0);
+      return true;
+    });
     Window.BtnPcClick();
     Watchdog.Stop();
-    KillTimer(nullptr, Timer);
-    Driver = nullptr;
-    EXPECT_TRUE(Drive.Acted) << "the PC dialog was not seen";
-    EXPECT_FALSE(Drive.GaveUp) << Button << " did not close the PC dialog";
+    EXPECT_TRUE(Drive.Acted()) << "the PC dialog was not seen";
+    EXPECT_FALSE(Drive.GaveUp()) << Button << " did not close the PC dialog";
     EXPECT_FALSE(Watchdog.Fired());
   }
   void SetUp() override {

@@ -2,194 +2,19 @@
 // control manager, driven from outside as an operator would: its window found
 // by caption, its labels and status bar read, its buttons pressed, its message
 // boxes answered, and screenshots kept for a person to look at.
-#include <gtest/gtest.h>
-#include <windows.h>
-
-#include <cstdlib>
-#include <functional>
-#include <vector>
-
-#include "rtl/files.h"
-#include "support/scratchdir.h"
-#include "support/quietfailures.h"
-#include "support/runprogram.h"
-#include "support/winprobe.h"
+#include "tests/console/e2e_harness.h"
 
 namespace {
 
-constexpr DWORD ServiceWaitMs = 60000;
-// A Wine program's first window can take a while under emulation.
-constexpr DWORD WindowWaitMs = 240000;
-const char MainCaption[] = "Envoi des fichiers";
-
-bool WaitFor(const std::function<bool()>& Condition, DWORD Ms) {
-  for (DWORD Waited = 0; Waited < Ms; Waited += 200) {
-    if (Condition()) { return true; }
-    Sleep(200);
-  }
-  return Condition();
-}
-
-// The transport service's state, 0 when it is not installed.
-DWORD ServiceState() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE Service = Manager ? OpenServiceA(Manager, "TransportSvc", SERVICE_QUERY_STATUS) : nullptr;
-  SERVICE_STATUS Status{};
-  const bool Known = Service && QueryServiceStatus(Service, &Status);
-  if (Service) { CloseServiceHandle(Service); }
-  if (Manager) { CloseServiceHandle(Manager); }
-  return Known ? Status.dwCurrentState : 0;
-}
-
-bool StartService() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE Service = OpenServiceA(Manager, "TransportSvc", SERVICE_START);
-  const bool Started = Service && StartServiceA(Service, 0, nullptr);
-  if (Service) { CloseServiceHandle(Service); }
-  CloseServiceHandle(Manager);
-  return Started && WaitFor([] { return ServiceState() == SERVICE_RUNNING; }, ServiceWaitMs);
-}
-
-bool StopService() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE Service = OpenServiceA(Manager, "TransportSvc", SERVICE_STOP);
-  SERVICE_STATUS Status;
-  if (Service) {
-    ControlService(Service, SERVICE_CONTROL_STOP, &Status);
-    CloseServiceHandle(Service);
-  }
-  CloseServiceHandle(Manager);
-  return WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, ServiceWaitMs);
-}
-
-// A registration left by another run would point at another folder.
-void RemoveLeftoverService() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  if (SC_HANDLE Old = OpenServiceA(Manager, "TransportSvc", SERVICE_ALL_ACCESS)) {
-    StopService();
-    DeleteService(Old);
-    CloseServiceHandle(Old);
-  }
-  CloseServiceHandle(Manager);
-}
-
-std::string LogonAccount() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE Service = OpenServiceA(Manager, "TransportSvc", SERVICE_QUERY_CONFIG);
-  std::string Account;
-  std::vector<char> Buffer(8192);
-  auto* Config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(Buffer.data());
-  DWORD Needed = 0;
-  if (QueryServiceConfigA(Service, Config, static_cast<DWORD>(Buffer.size()), &Needed) && Config->lpServiceStartName) {
-    Account = Config->lpServiceStartName;
-  }
-  CloseServiceHandle(Service);
-  CloseServiceHandle(Manager);
-  return Account;
-}
-
-std::string ScreenshotPath(const std::string& Name) {
-  char Self[MAX_PATH];
-  GetModuleFileNameA(nullptr, Self, MAX_PATH);
-  const std::string Folder = ExtractFileDir(ExtractFileDir(ExtractFileDir(Self))) + "\\screenshots";
-  ForceDirectories(Folder);
-  return Folder + "\\" + Name;
-}
-
-// One service folder and one console folder for the whole suite: starting a
-// Wine program is the slow part, so the steps share one running console.
-class ConsoleEndToEnd : public testing::Test {
+class ConsoleEndToEnd : public ConsoleEndToEndBase {
 protected:
   static void SetUpTestSuite() {
-    Dir = new TScratchDir("norvask_cfg_e2e");
-    ServiceDir = Dir->Path() + "\\service";
-    ConsoleDir = Dir->Path() + "\\console";
-    ForceDirectories(ServiceDir);
-    ForceDirectories(ConsoleDir);
-    CopyFileA(std::getenv("NORVASK_EXE"), (ServiceDir + "\\norvask.exe").c_str(), FALSE);
-    CopyFileA(std::getenv("NORVASK_CFG_EXE"), (ConsoleDir + "\\norvask_cfg.exe").c_str(), FALSE);
-    WriteTextFile(ServiceDir + "\\norvask.ini",
-                  "[General]\r\nLogDetailed=1\r\nTimeBetweenActions=3600\r\n[Transport]\r\nTransport=FTP\r\n"
-                  "Username=chain\r\nPassword=secret\r\n");
-    RemoveLeftoverService();
-    Install();
-    StartService();
+    SetUpService("norvask_cfg_e2e",
+                 "[General]\r\nLogDetailed=1\r\nTimeBetweenActions=3600\r\n[Transport]\r\nTransport=FTP\r\n"
+                 "Username=chain\r\nPassword=secret\r\n");
     StartConsole("/TIME:120 -config");
   }
-  static void StartConsole(const std::string& Arguments) {
-    Console = StartProgram("\"" + ConsoleDir + "\\norvask_cfg.exe\" " + Arguments, ConsoleDir);
-    Main = WaitForTopWindow(MainCaption, WindowWaitMs, Console.ProcessId);
-  }
-  static bool CloseConsole() {
-    Click(Control("BtnClose"));
-    return WaitForSingleObject(Console.Process, 60000) == WAIT_OBJECT_0;
-  }
-  static void TearDownTestSuite() {
-    if (Console.Process) { EndProgram(Console, 20000); }
-    if (ServiceState() == SERVICE_RUNNING) { StopService(); }
-    RunProgram("\"" + ServiceDir + "\\norvask.exe\" UNINSTALL SILENT", ServiceWaitMs);
-    delete Dir;
-  }
-  static void Install() { RunProgram("\"" + ServiceDir + "\\norvask.exe\" INSTALL SILENT", ServiceWaitMs); }
-
-  void SetUp() override { ASSERT_NE(Main, nullptr) << "the console's main window did not show"; }
-
-  static HWND Control(const std::string& Name) { return FindControl(Main, Name); }
-  // The state text in the status bar's last panel (right-aligned by tabs).
-  static std::string StateText() {
-    const std::string Text = StatusPanelText(Control("SbMain"), 4);
-    const size_t Start = Text.find_first_not_of('\t');
-    return Start == std::string::npos ? std::string() : Text.substr(Start);
-  }
-  // What the window shows, for a failure's message.
-  static std::string Shown() {
-    return std::string("start ") + (IsEnabled(Control("BtnSrvStart")) ? "on" : "off") + ", stop " +
-           (IsEnabled(Control("BtnSrvStop")) ? "on" : "off") + ", configure " +
-           (IsEnabled(Control("BtnConfigure")) ? "on" : "off") + ", state \"" + StateText() + "\"";
-  }
-  // What the buttons and the state text show for a service that runs, is
-  // stopped, or is missing.
-  static bool ShowsRunning() {
-    return WaitFor([] { return !IsEnabled(Control("BtnSrvStart")) && IsEnabled(Control("BtnSrvStop")) &&
-                               IsEnabled(Control("BtnConfigure")) &&
-                               StateText() == "Service est en cours d'exécution"; }, ServiceWaitMs);
-  }
-  static bool ShowsStopped() {
-    return WaitFor([] { return IsEnabled(Control("BtnSrvStart")) && !IsEnabled(Control("BtnSrvStop")) &&
-                               !IsEnabled(Control("BtnConfigure")) && StateText() == "Service s'est arrêté"; },
-                   ServiceWaitMs);
-  }
-  static bool ShowsMissing() {
-    return WaitFor([] { return !IsEnabled(Control("BtnSrvStart")) && !IsEnabled(Control("BtnSrvStop")) &&
-                               !IsEnabled(Control("BtnConfigure")) &&
-                               StateText().rfind("accès au service est absent sur cet PC: ", 0) == 0; }, ServiceWaitMs);
-  }
-  // The colour at the middle of a status-bar LED, as the screen shows it.
-  static COLORREF LedColour(int Panel) {
-    static const int LedLeft[] = {0, 56, 0, 136};  // the panels' left edges
-    HWND Bar = Control("SbMain");
-    POINT At{LedLeft[Panel] + 6, 0};
-    RECT Client;
-    GetClientRect(Bar, &Client);
-    At.y = (Client.bottom - 13) / 2 + 6;
-    ClientToScreen(Bar, &At);
-    HDC Screen = GetDC(nullptr);
-    const COLORREF Colour = GetPixel(Screen, At.x, At.y);
-    ReleaseDC(nullptr, Screen);
-    return Colour;
-  }
-  static bool LedOn(int Panel) { return GetGValue(LedColour(Panel)) > 150 && GetRValue(LedColour(Panel)) < 100; }
-
-  static TScratchDir* Dir;
-  static std::string ServiceDir, ConsoleDir;
-  static TStartedProgram Console;
-  static HWND Main;
 };
-
-TScratchDir* ConsoleEndToEnd::Dir = nullptr;
-std::string ConsoleEndToEnd::ServiceDir, ConsoleEndToEnd::ConsoleDir;
-TStartedProgram ConsoleEndToEnd::Console;
-HWND ConsoleEndToEnd::Main = nullptr;
 
 }  // namespace
 

@@ -1,0 +1,71 @@
+// The console's main window against scripted pipe servers of the test: its
+// pipes renamed to the test's own, its timer off (each test ticks by hand),
+// the program folder a scratch folder and every message box recorded.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "console/norvask_cfgmain.h"
+#include "forms/msgbox.h"
+#include "shared/commonhelpers.h"
+#include "support/scratchdir.h"
+#include "tests/console/guitest.h"
+#include "tests/console/scriptedpipe.h"
+
+// The service name under which a restart is tried and fails (see below).
+constexpr char NoSuchService[] = "NorvaskNoSuchSvc";
+
+class TPipeTestWnd : public TMainWnd {
+public:
+  void UsePipes(const std::string& Info, const std::string& Control) {
+    FInfoPipe = Info;
+    FControlPipe = Control;
+    TmrMain.SetEnabled(false);
+  }
+  void SetTimeOverride(int32_t Seconds) { FTimeOverride = Seconds; }
+  void ShowStatus(const std::string& Text) { SetStatusText(Text); }
+  std::string Label(const char* Name) { return Find<TLabel>(Name).Caption(); }
+  // Handles of a service that exists, under a service name that does not: a
+  // restart then stops at its access check with ERROR_SERVICE_DOES_NOT_EXIST,
+  // which shows that it was tried, and no real service is touched.
+  bool OpenHandlesForATriedRestart(const std::string& ReadableService) {
+    FScm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    FService = FScm ? OpenServiceA(FScm, ReadableService.c_str(), SERVICE_QUERY_STATUS) : nullptr;
+    FServiceName = NoSuchService;
+    return IsServiceOpen();
+  }
+};
+
+class PipeClient : public ::testing::Test {
+protected:
+  void SetUp() override {
+    OldAppDir = AppDir;
+    AppDir = Dir.Path();
+    MessageBoxHook = [this](HWND, const std::string& Text, UINT Flags) {
+      Boxes.push_back({Text, Flags});
+      return IDOK;
+    };
+    Window = NewForm<TPipeTestWnd>();
+    Window->UsePipes(InfoName, ControlName);
+  }
+  void TearDown() override {
+    Window.reset();
+    MessageBoxHook = nullptr;
+    AppDir = OldAppDir;
+  }
+  std::string LocalCopy() const { return Dir.Path() + "\\norvask_local.ini"; }
+
+  // Names of this process and test, so that no other pipe answers.
+  const std::string InfoName = "NorvaskTestInfo_" + std::to_string(GetCurrentProcessId());
+  const std::string ControlName = "NorvaskTestControl_" + std::to_string(GetCurrentProcessId());
+  TScratchDir Dir{"pipeclient"};
+  std::vector<TShownBox> Boxes;
+  TFormPtr<TPipeTestWnd> Window;
+
+private:
+  std::string OldAppDir;
+};
