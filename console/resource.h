@@ -81,3 +81,8 @@
 #define IDS_LENGTH_ERROR 602
 #define IDS_WRONG_ACK 603
 #define IDS_WRONG_ANSWER 604
+
+// The shop registration request.
+#define IDS_SHOPNAME_EMPTY 1000
+#define IDS_SHOPNAME_BADCHAR 1001
+#define IDS_REGISTRATION_COMMENT 1002
