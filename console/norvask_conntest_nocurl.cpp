@@ -72,6 +72,8 @@ void TConnectionTestDlg::BtnTestClick() {
 }
 
 void TConnectionTestDlg::RunTest() {
+  // The report dispatches messages as it grows: no second run may start inside this one.
+  if (FInProgress) { return; }
   FAllOk = true;
   FInProgress = true;
   FCurrentDest = -1;

@@ -76,7 +76,12 @@ void TRichEdit::AppendToLastLine(const std::string& Text) {
 }
 
 TRichEdit::TLineFormat TRichEdit::LineFormat(int Line) const {
-  const int Start = static_cast<int>(SendMessageA(Handle(), EM_LINEINDEX, Line, 0));
+  // Counted over the text, not the display: a long line wraps into several.
+  const std::vector<std::string> All = Lines();
+  int Start = 0;
+  for (int Index = 0; Index < Line && Index < static_cast<int>(All.size()); ++Index) {
+    Start += static_cast<int>(All[Index].size()) + 1;
+  }
   SendMessageA(Handle(), EM_SETSEL, Start, Start + 1);
   CHARFORMAT2A Format = CharFormat(CFM_COLOR | CFM_BOLD);
   SendMessageA(Handle(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&Format));
