@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "console/norvask_conntest_nocurl.h"
 #include "console/norvaskconfigdlg.h"
 #include "forms/msgbox.h"
 #include "forms/pagecontrol.h"
@@ -508,6 +509,45 @@ TEST_F(TransportDialog, TestWithABadValueOpensNoTestAndChangesNothing) {
   EXPECT_EQ(FindThreadWindow("Connectivity test"), nullptr);
   EXPECT_EQ(ReadTextFile(Ini), Before);
   EXPECT_EQ(dynamic_cast<TTransportConfig*>(Dialog->Config())->Password, "pw");
+}
+
+// Test runs the connectivity test on what the controls hold, in a dialog of
+// its own over this one; the file and the dialog's configuration stay as they were.
+TEST_F(TransportDialog, TestRunsOnTheControlsValuesAndChangesNothing) {
+  TScratchDir Out("transportdlg_test_out");
+  auto Dialog = Open(std::string(FtpIni) + "[Transport]\r\nTransport=COPY\r\nUsername=\r\n");
+  Dialog->Show();
+  const std::string Before = ReadTextFile(Ini);
+  Type(*Dialog, "EdDestination", Out.Path() + "\\");
+  Type(*Dialog, "EdDestDir", "SHOP9");
+  static std::string Title, Report;
+  static HWND Owner;
+  Title.clear();
+  const UINT_PTR Timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+    const std::string Done = "Connectivity test: ";
+    for (HWND Window : ThreadWindows(GetCurrentThreadId())) {
+      auto* Test = dynamic_cast<TConnectionTestDlg*>(TForm::FromHandle(Window));
+      if (!Test || Test->InProgress() || !Title.empty() || Test->Caption().rfind(Done, 0) != 0) { continue; }
+      Title = Test->Caption();
+      Report = Test->Find<TControl>("ReResult").Text();
+      Owner = GetWindow(Window, GW_OWNER);
+      PostMessageA(Test->Find<TControl>("BtnBack").Handle(), BM_CLICK, 0, 0);
+    }
+  });
+  TWatchdog Watchdog;
+  Dialog->BtnTestClick();
+  Watchdog.Stop();
+  KillTimer(nullptr, Timer);
+  EXPECT_FALSE(Watchdog.Fired());
+  EXPECT_EQ(Title, "Connectivity test: " + Out.Path() + ": no errors found");
+  EXPECT_EQ(Owner, Dialog->Handle());
+  // The normalised account and the destination without its backslash were tested.
+  EXPECT_NE(Report.find("for the user    - .\\LocalSystem"), std::string::npos) << Report;
+  EXPECT_NE(Report.find("destination     - " + Out.Path() + "\r"), std::string::npos) << Report;
+  EXPECT_TRUE(DirectoryExists(Out.Path() + "\\SHOP9"));
+  EXPECT_EQ(ReadTextFile(Ini), Before);
+  EXPECT_EQ(dynamic_cast<TTransportConfig&>(*Dialog->Config()).DestinationDirectory, "SHOP01");
+  EXPECT_TRUE(IsWindowEnabled(Dialog->Handle()));
 }
 
 // Pictures of the three pages for a person to look at.
