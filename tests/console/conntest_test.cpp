@@ -371,25 +371,21 @@ TEST_F(ConnectivityTest, StartsByItselfAndCannotBeClosedWhileRunning) {
   UseFtp("ctmodal");
   auto Dialog = NewForm<TConnectionTestDlg>(nullptr);
   Dialog->SetConfig(&Config);
-  static TConnectionTestDlg* Watched;
-  static bool ClosePosted, BackPosted, DisabledWhileRunning;
-  Watched = Dialog.get();
-  ClosePosted = BackPosted = false;
-  DisabledWhileRunning = true;
-  const UINT_PTR Timer = SetTimer(nullptr, 0, 5, [](HWND, UINT, UINT_PTR, DWORD) {
-    if (Watched->InProgress()) {
-      DisabledWhileRunning = DisabledWhileRunning && !Watched->Find<TControl>("BtnBack").Enabled();
-      if (!ClosePosted) { PostMessageA(Watched->Handle(), WM_CLOSE, 0, 0); }
+  bool ClosePosted = false, BackPosted = false, DisabledWhileRunning = true;
+  TConnectionTestDlg& Watched = *Dialog;
+  TThreadTicker Ticker(5, [&] {
+    if (Watched.InProgress()) {
+      DisabledWhileRunning = DisabledWhileRunning && !Watched.Find<TControl>("BtnBack").Enabled();
+      if (!ClosePosted) { PostMessageA(Watched.Handle(), WM_CLOSE, 0, 0); }
       ClosePosted = true;
     } else if (ClosePosted && !BackPosted) {
-      PostMessageA(Watched->Find<TControl>("BtnBack").Handle(), BM_CLICK, 0, 0);
+      PostMessageA(Watched.Find<TControl>("BtnBack").Handle(), BM_CLICK, 0, 0);
       BackPosted = true;
     }
   });
   TWatchdog Watchdog;
   const TModalResult Result = Dialog->ShowModal();
   Watchdog.Stop();
-  KillTimer(nullptr, Timer);
   EXPECT_FALSE(Watchdog.Fired());
   EXPECT_TRUE(ClosePosted);
   EXPECT_TRUE(DisabledWhileRunning);

@@ -97,6 +97,33 @@ private:
   std::thread FThread;
 };
 
+// A thread timer that runs Tick every Ms milliseconds while this thread
+// dispatches messages (also inside modal loops and handlers); one at a time.
+class TThreadTicker {
+public:
+  TThreadTicker(UINT Ms, std::function<void()> Tick) : FTick(std::move(Tick)) {
+    Current() = this;
+    FId = SetTimer(nullptr, 0, Ms, &TThreadTicker::Proc);
+  }
+  ~TThreadTicker() {
+    KillTimer(nullptr, FId);
+    Current() = nullptr;
+  }
+  TThreadTicker(const TThreadTicker&) = delete;
+  TThreadTicker& operator=(const TThreadTicker&) = delete;
+
+private:
+  static TThreadTicker*& Current() {
+    static TThreadTicker* Ticker = nullptr;
+    return Ticker;
+  }
+  static void CALLBACK Proc(HWND, UINT, UINT_PTR, DWORD) {
+    if (Current()) { Current()->FTick(); }
+  }
+  std::function<void()> FTick;
+  UINT_PTR FId;
+};
+
 // A file held open by another program for reading only: it can be read, and
 // every attempt to write it is refused (a read-only attribute is not, for root).
 class TWriteRefused {

@@ -520,14 +520,17 @@ TEST_F(TransportDialog, TestRunsOnTheControlsValuesAndChangesNothing) {
   const std::string Before = ReadTextFile(Ini);
   Type(*Dialog, "EdDestination", Out.Path() + "\\");
   Type(*Dialog, "EdDestDir", "SHOP9");
-  static std::string Title, Report;
-  static HWND Owner;
-  Title.clear();
-  const UINT_PTR Timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
-    const std::string Done = "Connectivity test: ";
+  std::string Title, Report;
+  HWND Owner = nullptr;
+  TThreadTicker Ticker(20, [&] {
     for (HWND Window : ThreadWindows(GetCurrentThreadId())) {
+      char Class[64] = "";
+      GetClassNameA(Window, Class, sizeof Class);
+      if (std::string(Class) != "TNorvaskForm") { continue; }
       auto* Test = dynamic_cast<TConnectionTestDlg*>(TForm::FromHandle(Window));
-      if (!Test || Test->InProgress() || !Title.empty() || Test->Caption().rfind(Done, 0) != 0) { continue; }
+      if (!Test || Test->InProgress() || !Title.empty() || Test->Caption().rfind("Connectivity test: ", 0) != 0) {
+        continue;
+      }
       Title = Test->Caption();
       Report = Test->Find<TControl>("ReResult").Text();
       Owner = GetWindow(Window, GW_OWNER);
@@ -537,7 +540,6 @@ TEST_F(TransportDialog, TestRunsOnTheControlsValuesAndChangesNothing) {
   TWatchdog Watchdog;
   Dialog->BtnTestClick();
   Watchdog.Stop();
-  KillTimer(nullptr, Timer);
   EXPECT_FALSE(Watchdog.Fired());
   EXPECT_EQ(Title, "Connectivity test: " + Out.Path() + ": no errors found");
   EXPECT_EQ(Owner, Dialog->Handle());
