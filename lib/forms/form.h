@@ -25,7 +25,7 @@ struct TFormDef {
   TFormBorder Border = fbDialog;
   int MinWidth = 0, MinHeight = 0;  // smallest window; 0 = no limit
   const char* FontName = "MS Sans Serif";
-  int FontHeight = 14;  // pixels
+  int FontHeight = 11;  // pixels: 8 points at 96 dots per inch
 };
 
 class TForm {

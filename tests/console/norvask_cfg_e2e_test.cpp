@@ -12,6 +12,7 @@
 #include "rtl/files.h"
 #include "support/scratchdir.h"
 #include "support/quietfailures.h"
+#include "support/runprogram.h"
 #include "support/winprobe.h"
 
 namespace {
@@ -27,16 +28,6 @@ bool WaitFor(const std::function<bool()>& Condition, DWORD Ms) {
     Sleep(200);
   }
   return Condition();
-}
-
-DWORD RunProgram(const std::string& CommandLine) {
-  TStartedProgram Program = StartProgram(CommandLine, "");
-  if (!Program.Process) { return ~0u; }
-  WaitForSingleObject(Program.Process, 60000);
-  DWORD Code = ~0u;
-  GetExitCodeProcess(Program.Process, &Code);
-  EndProgram(Program, 0);
-  return Code;
 }
 
 // The transport service's state, 0 when it is not installed.
@@ -123,35 +114,55 @@ protected:
     RemoveLeftoverService();
     Install();
     StartService();
-    Console = StartProgram("\"" + ConsoleDir + "\\norvask_cfg.exe\" /TIME:120 -config", ConsoleDir);
+    StartConsole("/TIME:120 -config");
+  }
+  static void StartConsole(const std::string& Arguments) {
+    Console = StartProgram("\"" + ConsoleDir + "\\norvask_cfg.exe\" " + Arguments, ConsoleDir);
     Main = WaitForTopWindow(MainCaption, WindowWaitMs, Console.ProcessId);
+  }
+  static bool CloseConsole() {
+    Click(Control("BtnClose"));
+    return WaitForSingleObject(Console.Process, 60000) == WAIT_OBJECT_0;
   }
   static void TearDownTestSuite() {
     if (Console.Process) { EndProgram(Console, 20000); }
     if (ServiceState() == SERVICE_RUNNING) { StopService(); }
-    RunProgram("\"" + ServiceDir + "\\norvask.exe\" UNINSTALL SILENT");
+    RunProgram("\"" + ServiceDir + "\\norvask.exe\" UNINSTALL SILENT", ServiceWaitMs);
     delete Dir;
   }
-  static void Install() { RunProgram("\"" + ServiceDir + "\\norvask.exe\" INSTALL SILENT"); }
+  static void Install() { RunProgram("\"" + ServiceDir + "\\norvask.exe\" INSTALL SILENT", ServiceWaitMs); }
 
   void SetUp() override { ASSERT_NE(Main, nullptr) << "the console's main window did not show"; }
 
   static HWND Control(const std::string& Name) { return FindControl(Main, Name); }
-  // What the buttons show for a service that runs, is stopped, or is missing.
-  // (The status bar's texts are checked by the in-process window tests: reading
-  // another process's status bar needs memory in it, which Wine under an i386
-  // emulator cannot read back.)
-  static bool ButtonsShowRunning() {
+  // The state text in the status bar's last panel (right-aligned by tabs).
+  static std::string StateText() {
+    const std::string Text = StatusPanelText(Control("SbMain"), 4);
+    const size_t Start = Text.find_first_not_of('\t');
+    return Start == std::string::npos ? std::string() : Text.substr(Start);
+  }
+  // What the window shows, for a failure's message.
+  static std::string Shown() {
+    return std::string("start ") + (IsEnabled(Control("BtnSrvStart")) ? "on" : "off") + ", stop " +
+           (IsEnabled(Control("BtnSrvStop")) ? "on" : "off") + ", configure " +
+           (IsEnabled(Control("BtnConfigure")) ? "on" : "off") + ", state \"" + StateText() + "\"";
+  }
+  // What the buttons and the state text show for a service that runs, is
+  // stopped, or is missing.
+  static bool ShowsRunning() {
     return WaitFor([] { return !IsEnabled(Control("BtnSrvStart")) && IsEnabled(Control("BtnSrvStop")) &&
-                               IsEnabled(Control("BtnConfigure")); }, ServiceWaitMs);
+                               IsEnabled(Control("BtnConfigure")) &&
+                               StateText() == "Service est en cours d'exécution"; }, ServiceWaitMs);
   }
-  static bool ButtonsShowStopped() {
+  static bool ShowsStopped() {
     return WaitFor([] { return IsEnabled(Control("BtnSrvStart")) && !IsEnabled(Control("BtnSrvStop")) &&
-                               !IsEnabled(Control("BtnConfigure")); }, ServiceWaitMs);
+                               !IsEnabled(Control("BtnConfigure")) && StateText() == "Service s'est arrêté"; },
+                   ServiceWaitMs);
   }
-  static bool ButtonsShowMissing() {
+  static bool ShowsMissing() {
     return WaitFor([] { return !IsEnabled(Control("BtnSrvStart")) && !IsEnabled(Control("BtnSrvStop")) &&
-                               !IsEnabled(Control("BtnConfigure")); }, ServiceWaitMs);
+                               !IsEnabled(Control("BtnConfigure")) &&
+                               StateText().rfind("accès au service est absent sur cet PC: ", 0) == 0; }, ServiceWaitMs);
   }
   // The colour at the middle of a status-bar LED, as the screen shows it.
   static COLORREF LedColour(int Panel) {
@@ -206,7 +217,7 @@ TEST_F(ConsoleEndToEnd, ConfigSwitchOpensTheDialogAndOkRestartsTheServiceWithThe
 }
 
 TEST_F(ConsoleEndToEnd, RunningServiceShowsItsStateLedAndButtons) {
-  ASSERT_TRUE(ButtonsShowRunning());
+  ASSERT_TRUE(ShowsRunning()) << Shown();
   EXPECT_TRUE(IsEnabled(Control("BtnClose")));
   EXPECT_EQ(WindowText(Control("StPcDisplayName")), "cet PC");
   EXPECT_EQ(WindowText(Control("BtnSrvStart")), "Démarrer le service");
@@ -220,27 +231,34 @@ TEST_F(ConsoleEndToEnd, RunningServiceShowsItsStateLedAndButtons) {
 TEST_F(ConsoleEndToEnd, StopAndStartButtonsDriveTheRealService) {
   Click(Control("BtnSrvStop"));
   ASSERT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, ServiceWaitMs));
-  ASSERT_TRUE(ButtonsShowStopped());
+  ASSERT_TRUE(ShowsStopped()) << Shown();
   EXPECT_TRUE(SaveWindowPng(Main, ScreenshotPath("console-main-stopped.png")));
   EXPECT_FALSE(LedOn(1));
 
   Click(Control("BtnSrvStart"));
   ASSERT_TRUE(WaitFor([] { return ServiceState() == SERVICE_RUNNING; }, ServiceWaitMs));
-  ASSERT_TRUE(ButtonsShowRunning());
+  ASSERT_TRUE(ShowsRunning()) << Shown();
   EXPECT_TRUE(WaitFor([] { return LedOn(1); }, 5000));
 }
 
-// A service removed and installed again is seen again on its own: the
-// console drops handles whose query failed and opens new ones.
-TEST_F(ConsoleEndToEnd, MissingServiceIsReportedAndAReinstalledOneIsSeenAgain) {
+// A console started while the service is missing says so, and sees the service
+// once it is installed, without being told. (A console that watches a service
+// keeps its handle open, and the manager keeps a service that is removed under
+// an open handle until that handle closes: so the console starts here after
+// the removal.)
+TEST_F(ConsoleEndToEnd, MissingServiceIsReportedAndAnInstalledOneIsSeen) {
   ASSERT_TRUE(StopService());
-  RunProgram("\"" + ServiceDir + "\\norvask.exe\" UNINSTALL SILENT");
-  ASSERT_TRUE(ButtonsShowMissing());
+  ASSERT_TRUE(CloseConsole());
+  RunProgram("\"" + ServiceDir + "\\norvask.exe\" UNINSTALL SILENT", ServiceWaitMs);
+  ASSERT_EQ(ServiceState(), 0u);
+  StartConsole("");
+  ASSERT_NE(Main, nullptr);
+  ASSERT_TRUE(ShowsMissing()) << Shown();
 
   Install();
-  ASSERT_TRUE(ButtonsShowStopped());
+  ASSERT_TRUE(ShowsStopped()) << Shown();
   ASSERT_TRUE(StartService());
-  EXPECT_TRUE(ButtonsShowRunning());
+  EXPECT_TRUE(ShowsRunning()) << Shown();
 }
 
 // Another PC by name: the header shows it, and it reaches the settings file
@@ -255,7 +273,6 @@ TEST_F(ConsoleEndToEnd, PcDialogChangesThePcAndTheSettingsFileKeepsIt) {
   Click(FindControl(Dialog, "BtnOK"));
   ASSERT_TRUE(WaitFor([] { return WindowText(Control("StPcDisplayName")) == "NOSUCHPC"; }, 20000));
 
-  Click(Control("BtnClose"));
-  ASSERT_EQ(WaitForSingleObject(Console.Process, 60000), WAIT_OBJECT_0);
+  ASSERT_TRUE(CloseConsole());
   EXPECT_NE(ReadTextFile(ConsoleDir + "\\norvask_cfg.ini").find("RemotePC=NOSUCHPC"), std::string::npos);
 }
