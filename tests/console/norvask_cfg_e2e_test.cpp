@@ -110,7 +110,7 @@ protected:
     CopyFileA(std::getenv("NORVASK_CFG_EXE"), (ConsoleDir + "\\norvask_cfg.exe").c_str(), FALSE);
     WriteTextFile(ServiceDir + "\\norvask.ini",
                   "[General]\r\nLogDetailed=1\r\nTimeBetweenActions=3600\r\n[Transport]\r\nTransport=FTP\r\n"
-                  "Username=chain\r\nPassword=secret\r\n");
+                  "Username=chain\r\nPassword=secret\r\nDestination0=127.0.0.1\r\nDestinationDirectory=SHOP01\r\n");
     RemoveLeftoverService();
     Install();
     StartService();
@@ -212,7 +212,7 @@ TEST_F(ConsoleEndToEnd, ConfigSwitchOpensTheDialogAndOkRestartsTheServiceWithThe
   // The service's own file was replaced by the copy with the interval override.
   const std::string Ini = ReadTextFile(ServiceDir + "\\norvask.ini");
   EXPECT_NE(Ini.find("TimeBetweenActions=120"), std::string::npos) << Ini;
-  EXPECT_NE(Ini.find("Username=chain"), std::string::npos) << Ini;
+  EXPECT_NE(Ini.find("Username=CHAIN"), std::string::npos) << Ini;  // an FTP chain is upper-cased
   EXPECT_NE(ReadTextFile(ConsoleDir + "\\norvask_local.ini").find("TimeBetweenActions=120"), std::string::npos);
 }
 
