@@ -26,7 +26,7 @@ const TControlDef<D> D::Controls[] = {
   {"BtnTest",    ckButton,     "PnButtons",  8,  9,  75,  25, &D::BtnTestClick, mrNone, bsNormal, coHidden},
   {"BtnBack",    ckButton,     "PnButtons", 91,  9, 160,  25, nullptr, mrNo},
   {"BtnExit",    ckButton,     "PnButtons", 259, 9, 160,  25, nullptr, mrOK, bsNormal, coHidden},
-  {"PnResult",   ckPanel,      "",           0,  0,   0,   0, nullptr, mrNone, bsNormal, coNone, alClient},
+  {"PnResult",   ckPanel,      "",           0,  0,   0,   0, nullptr, mrNone, bsNormal, coPadded, alClient},
   {"ReResult",   ckRichEdit,   "PnResult",   0,  0,   0,   0, nullptr, mrNone, bsNormal, coNone, alClient},
 };
 

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "forms/pagecontrol.h"
 #include "forms/richedit.h"
 #include "forms/spinedit.h"
@@ -190,6 +192,7 @@ TControl& TForm::CreateControl(const TRowData& Row) {
   TControl& Result = *Control;
   FByName[Row.Name] = Control.get();
   FControls.push_back(std::move(Control));
+  if (Row.Options & coPadded) { FPadded.push_back(Handle); }
   if (Row.Align != alNone || Row.Kind == ckStatusBar) {
     FAligned.emplace_back(&Result, Row.Kind == ckStatusBar ? alBottom : Row.Align);
   }
@@ -201,6 +204,7 @@ TControl& TForm::CreateControl(const TRowData& Row) {
 void TForm::Realign(HWND Container) {
   RECT Free;
   GetClientRect(Container, &Free);
+  if (std::find(FPadded.begin(), FPadded.end(), Container) != FPadded.end()) { InflateRect(&Free, -4, -4); }
   auto Place = [](TControl& Control, const RECT& At) {
     MoveWindow(Control.Handle(), At.left, At.top, At.right - At.left, At.bottom - At.top, TRUE);
   };

@@ -42,6 +42,7 @@ enum TControlOption : uint32_t {
   coLargeFont = 1 << 6,   // one pixel higher than the form's font
   coReadOnly = 1 << 7,
   coNoTabStop = 1 << 8,
+  coPadded = 1 << 9,     // panels: aligned children keep 4 pixels from the edges
 };
 
 template <class TOwner>
