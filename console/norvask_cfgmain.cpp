@@ -1,5 +1,6 @@
 #include "console/norvask_cfgmain.h"
 
+#include "console/norvaskconfigdlg.h"
 #include "console/resource.h"
 #include "console/svcctrl.h"
 #include "forms/resstrings.h"
@@ -14,7 +15,7 @@ void TMainWnd::FormCreate() {
   FLocalIniName = "norvask_local.ini";
   FInfoPipe = "TrSvcInfo";
   FControlPipe = "TrSvcControl";
-  FConfigDlgClass = &ConfigDlgClassOf<TBaseSvcConfigDlg>;
+  FConfigDlgClass = &ConfigDlgClassOf<TNorvaskConfigDlg>;
   FConfigClass = &ConfigClassOf<TTransportConfig>;
   TSvcWndBase::FormCreate();
   SetCaption(LoadStr(IDS_MAIN_CAPTION));

@@ -6,6 +6,7 @@
 #include "rtl/format.h"
 #include "rtl/strings.h"
 #include "shared/commonhelpers.h"
+#include "shared/ftpsetup.h"
 
 namespace {
 
@@ -73,17 +74,7 @@ void TTransportSvc::PrepareDestination() {
   if (!IsFtp()) { return; }
   const TTransportConfig& C = FTransportConfig;
   IdFTP.SetBinaryTransfer();
-  IdFTP.Host = C.GetDestination(FCurrentDestination);
-  IdFTP.Passive = C.PassiveMode;
-  IdFTP.Port = C.Port;
-  IdFTP.Username = C.Username;
-  IdFTP.Password = C.Password;
-  IdFTP.ReadTimeout = 3600000;
-  IdFTP.ProxySettings.ProxyType = static_cast<TFtpProxyType>(C.ProxyType);
-  IdFTP.ProxySettings.Host = C.ProxyHost;
-  IdFTP.ProxySettings.Port = C.ProxyPort;
-  IdFTP.ProxySettings.UserName = C.ProxyUser;
-  IdFTP.ProxySettings.Password = C.ProxyPassword;
+  SetUpFtpClient(IdFTP, C, FCurrentDestination, 3600000);
   if (!C.LogDetailed) { return; }
   std::string Text = Format("Connection à %s:%d avec ", IdFTP.Host, IdFTP.Port) + Quoted(IdFTP.Username) +
                      " le mot de passe " + Quoted(IdFTP.Password);

@@ -42,6 +42,8 @@ std::string TControl::Text() const {
 
 void TControl::SetText(const std::string& Value) { SetWindowTextA(FHandle, Value.c_str()); }
 
+void TControl::SetPlace(int X, int Y, int Width, int Height) { MoveWindow(FHandle, X, Y, Width, Height, TRUE); }
+
 void TControl::SetHint(const std::string& Value) { FForm.SetHint(FHandle, Value); }
 
 void TControl::SetColor(COLORREF Background) {

@@ -30,6 +30,8 @@ public:
   // Paints now, not at the next idle moment.
   void Repaint() { RedrawWindow(FHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
   void SetFocus() { ::SetFocus(FHandle); }
+  // New bounds in the container's client coordinates (a descendant form moves its base's controls).
+  virtual void SetPlace(int X, int Y, int Width, int Height);
 
   // Colours of an edit or label; CLR_INVALID = the system's.
   void SetColor(COLORREF Background);

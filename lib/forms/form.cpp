@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "forms/pagecontrol.h"
+#include "forms/richedit.h"
 #include "forms/spinedit.h"
 #include "forms/statusbar.h"
 #include "forms/stdctrls.h"
@@ -38,13 +41,15 @@ TKindClass KindClass(TControlKind Kind, uint32_t Options) {
     case ckSpinEdit: return {"EDIT", Tab | ES_AUTOHSCROLL | WS_BORDER};
     case ckButton: return {"BUTTON", Tab | BS_PUSHBUTTON};
     case ckSpeedButton: return {"BUTTON", BS_PUSHBUTTON};
-    case ckCheckBox: return {"BUTTON", Tab | BS_AUTOCHECKBOX};
+    case ckCheckBox: return {"BUTTON", Tab | BS_AUTOCHECKBOX | ((Options & coWordWrap) ? BS_MULTILINE : 0)};
     case ckRadioButton: return {"BUTTON", Tab | BS_AUTORADIOBUTTON};
     case ckComboList: return {"COMBOBOX", Tab | CBS_DROPDOWNLIST | WS_VSCROLL};
     case ckPanel:
     case ckTabSheet: return {PanelClass, WS_CLIPSIBLINGS};
     case ckPageControl: return {WC_TABCONTROLA, Tab | WS_CLIPCHILDREN | WS_CLIPSIBLINGS};
     case ckStatusBar: return {STATUSCLASSNAMEA, 0};
+    case ckRichEdit:
+      return {TRichEdit::ClassName(), Tab | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL};
   }
   return {"STATIC", 0};
 }
@@ -145,7 +150,8 @@ TControl& TForm::CreateControl(const TRowData& Row) {
                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(Id)), GetModuleHandleA(nullptr), nullptr);
   if (!Handle) { throw std::runtime_error(std::string("the control ") + Row.Name + " could not be created"); }
   SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(Row.Options)), FALSE);
-  if (Row.Kind == ckLabel || Row.Kind == ckStaticText || Row.Kind == ckEdit || Row.Kind == ckSpinEdit) {
+  if (Row.Kind == ckLabel || Row.Kind == ckStaticText || Row.Kind == ckEdit || Row.Kind == ckSpinEdit ||
+      Row.Kind == ckRichEdit) {
     SetWindowTextA(Handle, "");
   }
   if (Row.Options & coDisabled) { EnableWindow(Handle, FALSE); }
@@ -165,6 +171,7 @@ TControl& TForm::CreateControl(const TRowData& Row) {
     case ckPanel: Control = std::make_unique<TPanel>(*this, Row.Name, Handle); break;
     case ckPageControl: Control = std::make_unique<TPageControl>(*this, Row.Name, Handle); break;
     case ckStatusBar: Control = std::make_unique<TStatusBar>(*this, Row.Name, Handle); break;
+    case ckRichEdit: Control = std::make_unique<TRichEdit>(*this, Row.Name, Handle); break;
     case ckTabSheet: {
       auto& Pages = dynamic_cast<TPageControl&>(*TControl::FromHandle(Parent));
       auto Sheet = std::make_unique<TTabSheet>(*this, Row.Name, Handle, Pages);
@@ -185,6 +192,7 @@ TControl& TForm::CreateControl(const TRowData& Row) {
   TControl& Result = *Control;
   FByName[Row.Name] = Control.get();
   FControls.push_back(std::move(Control));
+  if (Row.Options & coPadded) { FPadded.push_back(Handle); }
   if (Row.Align != alNone || Row.Kind == ckStatusBar) {
     FAligned.emplace_back(&Result, Row.Kind == ckStatusBar ? alBottom : Row.Align);
   }
@@ -196,6 +204,7 @@ TControl& TForm::CreateControl(const TRowData& Row) {
 void TForm::Realign(HWND Container) {
   RECT Free;
   GetClientRect(Container, &Free);
+  if (std::find(FPadded.begin(), FPadded.end(), Container) != FPadded.end()) { InflateRect(&Free, -4, -4); }
   auto Place = [](TControl& Control, const RECT& At) {
     MoveWindow(Control.Handle(), At.left, At.top, At.right - At.left, At.bottom - At.top, TRUE);
   };
@@ -400,7 +409,11 @@ LRESULT TForm::WindowProc(UINT Message, WPARAM WParam, LPARAM LParam) {
       break;
     case WM_CLOSE:
       if (FModal) {
-        FModalResult = mrCancel;
+        // Asked now: a close that arrives while a handler dispatches messages
+        // must not end the form once that handler returns.
+        bool CanClose = true;
+        Invoke([&] { FormCloseQuery(CanClose); });
+        if (CanClose) { FModalResult = mrCancel; }
       } else {
         bool CanClose = true;
         Invoke([&] { FormCloseQuery(CanClose); });

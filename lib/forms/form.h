@@ -117,6 +117,7 @@ private:
   std::vector<std::unique_ptr<TControl>> FControls;
   std::map<std::string, TControl*> FByName;
   std::vector<std::pair<TControl*, TAlign>> FAligned;
+  std::vector<HWND> FPadded;
   std::vector<std::unique_ptr<TTimer>> FTimers;
   HFONT FFont = nullptr, FBoldFont = nullptr, FLargeBoldFont = nullptr;
   int FFontHeight = 14;

@@ -21,6 +21,7 @@ enum TControlKind : uint8_t {
   ckPageControl,  // SysTabControl32; its pages are the ckTabSheet rows it contains
   ckTabSheet,     // container shown while its tab is selected
   ckStatusBar,    // msctls_statusbar32
+  ckRichEdit,     // RichEdit 2.0, read-only report with a vertical scroll bar
 };
 
 enum TAlign : uint8_t { alNone, alTop, alBottom, alClient };
@@ -35,12 +36,13 @@ enum TControlOption : uint32_t {
   coDisabled = 1 << 0,
   coHidden = 1 << 1,
   coChecked = 1 << 2,
-  coWordWrap = 1 << 3,    // labels: several lines
+  coWordWrap = 1 << 3,    // labels and check boxes: several lines
   coRightAlign = 1 << 4,  // labels: text to the right
   coBold = 1 << 5,        // the form's font, bold
   coLargeFont = 1 << 6,   // one pixel higher than the form's font
   coReadOnly = 1 << 7,
   coNoTabStop = 1 << 8,
+  coPadded = 1 << 9,     // panels: aligned children keep 4 pixels from the edges
 };
 
 template <class TOwner>

@@ -23,6 +23,11 @@ void TPageControl::AddPage(TTabSheet& Page) {
   ShowActivePage();
 }
 
+void TPageControl::SetPlace(int X, int Y, int Width, int Height) {
+  TControl::SetPlace(X, Y, Width, Height);
+  Realign();
+}
+
 int TPageControl::IndexOf(const TTabSheet& Page) const {
   for (size_t Index = 0; Index < FPages.size(); ++Index) {
     if (FPages[Index] == &Page) { return static_cast<int>(Index); }

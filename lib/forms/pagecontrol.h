@@ -29,6 +29,7 @@ public:
   void SetPageText(int Index, const std::string& Value);
   // Fits the pages into the tab control's display area.
   void Realign();
+  void SetPlace(int X, int Y, int Width, int Height) override;
   LRESULT Notify(NMHDR& Header) override;
 
 private:

@@ -34,6 +34,11 @@ void TSpinEdit::Command(WORD Code) {
   if (Code == EN_KILLFOCUS && std::clamp(Value(), FMinValue, FMaxValue) != Value()) { SetValue(Value()); }
 }
 
+void TSpinEdit::SetPlace(int X, int Y, int Width, int Height) {
+  TControl::SetPlace(X, Y, Width, Height);
+  SendMessageA(FArrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Handle()), 0);
+}
+
 void TSpinEdit::SetEnabled(bool Value) {
   TControl::SetEnabled(Value);
   EnableWindow(FArrows, Value);

@@ -18,6 +18,8 @@ public:
   void Command(WORD Code) override;
   void SetEnabled(bool Value) override;
   void SetVisible(bool Value) override;
+  // The arrows follow the edit.
+  void SetPlace(int X, int Y, int Width, int Height) override;
 
 private:
   HWND FArrows;

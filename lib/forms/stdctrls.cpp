@@ -51,6 +51,13 @@ std::string TComboBox::Item(int Index) const {
   return Result;
 }
 
+int TComboBox::IndexOf(const std::string& Text) const {
+  for (int Index = 0; Index < ItemCount(); ++Index) {
+    if (Item(Index) == Text) { return Index; }
+  }
+  return -1;
+}
+
 int TComboBox::ItemIndex() const { return static_cast<int>(SendMessageA(Handle(), CB_GETCURSEL, 0, 0)); }
 
 void TComboBox::SetItemIndex(int Index) { SendMessageA(Handle(), CB_SETCURSEL, Index, 0); }

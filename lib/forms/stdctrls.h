@@ -58,6 +58,8 @@ public:
   int ItemCount() const;
   std::string Item(int Index) const;
   int ItemIndex() const;
+  // The first item equal to Text; -1 when none is.
+  int IndexOf(const std::string& Text) const;
   // A program change runs no handler.
   void SetItemIndex(int Index);
   void Command(WORD Code) override;

@@ -18,7 +18,10 @@
 namespace {
 
 const char DialogCaption[] = "Configuration du service";
-const std::string SampleIni = "[General]\r\nLogDetailed=1\r\nTimeBetweenActions=3600\r\n[Transport]\r\nTransport=FTP\r\n";
+// A configuration that the parameters dialog takes with OK as it stands.
+const std::string SampleIni =
+    "[General]\r\nLogDetailed=1\r\nTimeBetweenActions=3600\r\n[Transport]\r\nTransport=FTP\r\n"
+    "Destination0=127.0.0.1\r\nDestinationDirectory=SHOP01\r\nUsername=CHAIN\r\nPassword=secret\r\n";
 
 std::vector<uint8_t> Bytes(const std::string& Text) { return {Text.begin(), Text.end()}; }
 

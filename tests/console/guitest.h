@@ -104,47 +104,62 @@ private:
   std::thread FThread;
 };
 
+// A thread timer that runs Tick every Ms milliseconds while this thread
+// dispatches messages (also inside modal loops and handlers); one at a time.
+class TThreadTicker {
+public:
+  TThreadTicker(UINT Ms, std::function<void()> Tick) : FTick(std::move(Tick)) {
+    Current() = this;
+    FId = SetTimer(nullptr, 0, Ms, &TThreadTicker::Proc);
+  }
+  ~TThreadTicker() {
+    KillTimer(nullptr, FId);
+    Current() = nullptr;
+  }
+  TThreadTicker(const TThreadTicker&) = delete;
+  TThreadTicker& operator=(const TThreadTicker&) = delete;
+
+private:
+  static TThreadTicker*& Current() {
+    static TThreadTicker* Ticker = nullptr;
+    return Ticker;
+  }
+  static void CALLBACK Proc(HWND, UINT, UINT_PTR, DWORD) {
+    if (Current()) { Current()->FTick(); }
+  }
+  std::function<void()> FTick;
+  UINT_PTR FId;
+};
+
 // Acts on a modal window of this thread from inside its modal loop: a thread
-// timer looks for a visible window with that caption and hands it to Act until
+// ticker looks for a visible window with that caption and hands it to Act until
 // Act says it acted; a window still open about 20 s later is closed.
 class TModalDriver {
 public:
   TModalDriver(std::string Caption, std::function<bool(HWND)> Act)
-      : FCaption(std::move(Caption)), FAct(std::move(Act)) {
-    Current = this;
-    FTimer = SetTimer(nullptr, 0, 50, Tick);
-  }
-  ~TModalDriver() {
-    KillTimer(nullptr, FTimer);
-    Current = nullptr;
-  }
-  TModalDriver(const TModalDriver&) = delete;
-  TModalDriver& operator=(const TModalDriver&) = delete;
+      : FCaption(std::move(Caption)), FAct(std::move(Act)) {}
   bool Acted() const { return FActed; }
   bool GaveUp() const { return FGaveUp; }
 
 private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    TModalDriver* Driver = Current;
-    if (!Driver) { return; }
-    ++Driver->FTicks;
-    HWND Window = FindThreadWindow(Driver->FCaption);
+  void Tick() {
+    ++FTicks;
+    HWND Window = FindThreadWindow(FCaption);
     if (!Window) { return; }
-    if (!Driver->FActed) {
-      Driver->FActed = Driver->FAct(Window);
-    } else if (Driver->FTicks > 400 && !Driver->FGaveUp) {
-      Driver->FGaveUp = true;
+    if (!FActed) {
+      FActed = FAct(Window);
+    } else if (FTicks > 400 && !FGaveUp) {
+      FGaveUp = true;
       PostMessageA(Window, WM_CLOSE, 0, 0);
     }
   }
 
-  inline static TModalDriver* Current = nullptr;
   std::string FCaption;
   std::function<bool(HWND)> FAct;
-  UINT_PTR FTimer = 0;
   int FTicks = 0;
   bool FActed = false;
   bool FGaveUp = false;
+  TThreadTicker FTicker{50, [this] { Tick(); }};  // last: it ticks once the rest is set
 };
 
 // A file held open by another program for reading only: it can be read, and

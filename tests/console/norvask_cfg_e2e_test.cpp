@@ -11,7 +11,7 @@ protected:
   static void SetUpTestSuite() {
     SetUpService("norvask_cfg_e2e",
                  "[General]\r\nLogDetailed=1\r\nTimeBetweenActions=3600\r\n[Transport]\r\nTransport=FTP\r\n"
-                 "Username=chain\r\nPassword=secret\r\n");
+                 "Username=chain\r\nPassword=secret\r\nDestination0=127.0.0.1\r\nDestinationDirectory=SHOP01\r\n");
     StartConsole("/TIME:120 -config");
   }
 };
@@ -37,7 +37,7 @@ TEST_F(ConsoleEndToEnd, ConfigSwitchOpensTheDialogAndOkRestartsTheServiceWithThe
   // The service's own file was replaced by the copy with the interval override.
   const std::string Ini = ReadTextFile(ServiceDir + "\\norvask.ini");
   EXPECT_NE(Ini.find("TimeBetweenActions=120"), std::string::npos) << Ini;
-  EXPECT_NE(Ini.find("Username=chain"), std::string::npos) << Ini;
+  EXPECT_NE(Ini.find("Username=CHAIN"), std::string::npos) << Ini;  // an FTP chain is upper-cased
   EXPECT_NE(ReadTextFile(ConsoleDir + "\\norvask_local.ini").find("TimeBetweenActions=120"), std::string::npos);
 }
 

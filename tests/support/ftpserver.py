@@ -7,7 +7,8 @@
   ftpserver.py serve DIR   the servers themselves (what start runs)
 
 Servers: "ftp" (pyftpdlib, user norvask/s3cret, home DIR/home with a read-only folder
-"readonly" and a folder "locked" that cannot be entered), "slow" (the same, with uploads
+"readonly", a folder "locked" that cannot be entered and a folder "nodelete" where
+files can be stored but not deleted), "slow" (the same, with uploads
 throttled), "proxy" (a scripted FTP proxy for the USER/SITE/OPEN log-on kinds that records
 the client's commands in DIR/proxy-commands.txt and relays to "ftp"), "drop" (closes the
 connection at the first command after log-on), "silent" (stops answering after log-on),
@@ -75,6 +76,7 @@ def make_ftp_server(state, sock, passive_ports, throttled):
     authorizer.add_user(USER, PASSWORD, home, perm="elradfmwMT")
     authorizer.override_perm(USER, os.path.join(home, "readonly"), perm="elr", recursive=True)
     authorizer.override_perm(USER, os.path.join(home, "locked"), perm="l", recursive=True)
+    authorizer.override_perm(USER, os.path.join(home, "nodelete"), perm="elrawMT", recursive=True)
 
     class Handler(FTPHandler):
         pass
@@ -321,7 +323,7 @@ def start(state):
     stop(state)
     shutil.rmtree(state, ignore_errors=True)
     home = os.path.join(state, "home")
-    for folder in ("readonly", "locked", "local"):
+    for folder in ("readonly", "locked", "nodelete", "local"):
         os.makedirs(os.path.join(home if folder != "local" else state, folder), exist_ok=True)
     with open(os.path.join(home, "readonly", "kept.txt"), "w") as f:
         f.write("kept\n")
