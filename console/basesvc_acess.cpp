@@ -232,7 +232,21 @@ void TSvcWndBase::SetRemotePc(const std::string& Name) {
 
 std::string TSvcWndBase::LocalConfigPath() const { return AppDir + "\\" + FLocalIniName; }
 
-void TSvcWndBase::SetStatusText(const std::string& Text) { SbMain.SetPanelText(FStatusPanel, Text); }
+void TSvcWndBase::SetStatusText(const std::string& Text) {
+  FNoteHeld = false;
+  SbMain.SetPanelText(FStatusPanel, Text);
+}
+
+void TSvcWndBase::SetTickStatusText(const std::string& Text) {
+  if (FNoteHeld && static_cast<LONG>(GetTickCount() - FNoteHeldUntil) < 0) { return; }
+  SetStatusText(Text);
+}
+
+void TSvcWndBase::HoldStatusText(const std::string& Text) {
+  SetStatusText(Text);
+  FNoteHeld = true;
+  FNoteHeldUntil = GetTickCount() + NoteHoldMs;
+}
 
 void TSvcWndBase::SetBusy(bool Value) {
   if (Value == FBusy) { return; }
@@ -286,24 +300,24 @@ void TSvcWndBase::PollService() {
   if (!FScm) { FScm = OpenServiceManager(FRemotePc, GENERIC_READ); }
   if (!FScm) {
     const DWORD Error = GetLastError();
-    SetStatusText(Format(LoadStr(IDS_SCM_ERROR), GetPcDisplayName()) + SysErrorMessage(Error));
+    SetTickStatusText(Format(LoadStr(IDS_SCM_ERROR), GetPcDisplayName()) + SysErrorMessage(Error));
     InvalidateLeds();
     return;
   }
   if (!FService) { FService = OpenServiceA(FScm, FServiceName.c_str(), SERVICE_QUERY_STATUS); }
   if (!FService) {
     const DWORD Error = GetLastError();
-    SetStatusText(Format(LoadStr(IDS_SERVICE_ABSENT), GetPcDisplayName()) + SysErrorMessage(Error));
+    SetTickStatusText(Format(LoadStr(IDS_SERVICE_ABSENT), GetPcDisplayName()) + SysErrorMessage(Error));
     InvalidateLeds();
     return;
   }
   SERVICE_STATUS Status{};
   if (QueryServiceStatus(FService, &Status)) {
     FState = Status.dwCurrentState;
-    SetStatusText(ServiceStateText(FState));
+    SetTickStatusText(ServiceStateText(FState));
   } else {
     const DWORD Error = GetLastError();
-    SetStatusText(Format(LoadStr(IDS_SERVICE_ABSENT), GetPcDisplayName()) + SysErrorMessage(Error));
+    SetTickStatusText(Format(LoadStr(IDS_SERVICE_ABSENT), GetPcDisplayName()) + SysErrorMessage(Error));
     // A service removed and installed again, or a PC that restarted, is only
     // seen through new handles: the next tick opens them.
     CloseServiceHandles();
@@ -361,7 +375,7 @@ void TSvcWndBase::ConfigureService() {
       // Restarted after a failed send, the service would run on its old file
       // under the account of the copy it never got.
       if (!SendConfig()) {
-        SetStatusText(LoadStr(IDS_NOT_RESTARTED));
+        HoldStatusText(LoadStr(IDS_NOT_RESTARTED));
         return;
       }
       SetBusy(false);

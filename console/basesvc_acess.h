@@ -73,6 +73,12 @@ public:
 
 protected:
   void SetStatusText(const std::string& Text);
+  // What each tick writes (the state, a pipe error, the cleared panel): it
+  // leaves a held note in place until the note's time is up.
+  void SetTickStatusText(const std::string& Text);
+  // A note that the ticks leave for NoteHoldMs, so that the operator can read it.
+  void HoldStatusText(const std::string& Text);
+  static constexpr DWORD NoteHoldMs = 10000;
   void InvalidateLeds();
   void RepaintStatus() { SbMain.Repaint(); }
   // One transaction on a pipe of the service; the answer is in FAnswer.
@@ -96,6 +102,8 @@ protected:
   int FRunningLedPanel = 1;
   int FBusyLedPanel = 3;
   int FStatusPanel = 4;
+  bool FNoteHeld = false;
+  DWORD FNoteHeldUntil = 0;
   bool FBusy = false;
   struct {
     bool Running = false, Busy = false;

@@ -23,22 +23,22 @@ void TSvcWndBase::QueryStatistics() {
   WritePipeHeader(FRequest, ReqGetStats, 0);
   DWORD Received = 0;
   if (!CallPipe(FInfoPipe, PipeHeaderSize, Received)) {
-    SetStatusText(SysErrorMessage(GetLastError()));
+    SetTickStatusText(SysErrorMessage(GetLastError()));
     return;
   }
   if (Received < static_cast<DWORD>(PipeHeaderSize)) {
-    SetStatusText(LoadStr(IDS_LENGTH_ERROR));
+    SetTickStatusText(LoadStr(IDS_LENGTH_ERROR));
     return;
   }
   if (!HasKeyword(FAnswer, AnsGetStats)) { return; }
   if (Received < static_cast<DWORD>(StatsAnswerSize)) {
-    SetStatusText(LoadStr(IDS_LENGTH_ERROR));
+    SetTickStatusText(LoadStr(IDS_LENGTH_ERROR));
     return;
   }
   std::memcpy(&FPipeStats, FAnswer + PipeStatsOffset, sizeof(FPipeStats));
   std::memcpy(&FServiceStats, FAnswer + ServiceStatsOffset, sizeof(FServiceStats));
   ShowStatistics();
-  SetStatusText("");
+  SetTickStatusText("");
 }
 
 // The record is packed: its times are copied out before they are passed on.

@@ -249,6 +249,10 @@ TEST_F(ConfigFlow, FailedSendDoesNotRestart) {
   EXPECT_EQ(Configure("BtnOK"), "") << "the restart was tried";
   EXPECT_TRUE(DialogSeen);
   EXPECT_EQ(Window->StatusText(), "Configuration non envoyée: le service n'a pas été redémarré");
+  // The ticks that follow leave the note for the operator to read.
+  Window->PollService();
+  Window->QueryStatistics();
+  EXPECT_EQ(Window->StatusText(), "Configuration non envoyée: le service n'a pas été redémarré");
   ASSERT_EQ(Boxes.size(), 1u);
   EXPECT_EQ(Boxes[0].Text,
             std::string("The service ") + NoSuchService + " could not replace its configuration file and keeps the old one");
