@@ -70,10 +70,11 @@ void TTextFileWriter::Flush() {
   FBuffer.clear();
 }
 
-void TTextFileWriter::WriteLine(const std::string& Line) {
+void TTextFileWriter::WriteLine(const std::string& Line) { Write(Line + "\r\n"); }
+
+void TTextFileWriter::Write(const std::string& Text) {
   if (FHandle == INVALID_HANDLE_VALUE) { RaiseLastOSError(ERROR_INVALID_HANDLE); }
-  FBuffer += Line;
-  FBuffer += "\r\n";
+  FBuffer += Text;
   if (FBuffer.size() >= BufferSize) { Flush(); }
 }
 

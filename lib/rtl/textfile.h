@@ -38,6 +38,8 @@ public:
 
   // A failed write closes the file and raises EOSError; what was written stays.
   void WriteLine(const std::string& Line);
+  // Text as it is, line ends included.
+  void Write(const std::string& Text);
   // Writes what is buffered and returns once the file is on the disk; raises
   // EOSError when it could not be written.
   void Close();
