@@ -67,6 +67,7 @@ void TFtpClient::RequireConnected() const {
 }
 
 void TFtpClient::Disconnect() {
+  FWorkingDir.clear();
   FControl.Close();
   FReplies.Reset();
 }
@@ -159,7 +160,16 @@ void TFtpClient::SetBinaryTransfer() {
   }
 }
 
-void TFtpClient::ChangeDir(const std::string& Path) { CommandOk("CWD " + Path); }
+void TFtpClient::ChangeDir(const std::string& Path) {
+  FWorkingDir.clear();
+  CommandOk("CWD " + Path);
+  // A relative path's target depends on where the session was.
+  if (!Path.empty() && Path[0] == '/') { FWorkingDir = Path; }
+}
+
+void TFtpClient::EnterDir(const std::string& Path) {
+  if (Path.empty() || Path != FWorkingDir) { ChangeDir(Path); }
+}
 
 void TFtpClient::MakeDir(const std::string& Path) { CommandOk("MKD " + Path); }
 
