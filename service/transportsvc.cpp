@@ -23,8 +23,6 @@ const TTransferCategory TransferCategories[] = {
     {"events", "txt", &TTransportConfig::Events},      {"footfall", "txt", &TTransportConfig::Footfall},
 };
 
-std::string Quoted(const std::string& Text) { return "\"" + Text + "\""; }
-
 }  // namespace
 
 TTransportSvc::TTransportSvc() : TBaseOrdanixService("TransportSvc", "TALVIREN Transport Service") {

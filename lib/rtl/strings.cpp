@@ -98,6 +98,8 @@ int32_t StrToInt(const std::string& S) {
 
 std::string IntToStr(int64_t Value) { return std::to_string(Value); }
 
+std::string Quoted(const std::string& S) { return "\"" + S + "\""; }
+
 std::string ReplaceAll(std::string S, const std::string& From, const std::string& To) {
   if (From.empty()) { return S; }
   for (size_t P = S.find(From); P != std::string::npos; P = S.find(From, P + To.size())) { S.replace(P, From.size(), To); }
