@@ -6,6 +6,7 @@
 #include "rtl/format.h"
 #include "rtl/strings.h"
 #include "shared/commonhelpers.h"
+#include "shared/ftpproxykind.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ void TTransportSvc::PrepareDestination() {
   IdFTP.Username = C.Username;
   IdFTP.Password = C.Password;
   IdFTP.ReadTimeout = 3600000;
-  IdFTP.ProxySettings.ProxyType = static_cast<TFtpProxyType>(C.ProxyType);
+  IdFTP.ProxySettings.ProxyType = FtpClientProxyType(C.ProxyType);
   IdFTP.ProxySettings.Host = C.ProxyHost;
   IdFTP.ProxySettings.Port = C.ProxyPort;
   IdFTP.ProxySettings.UserName = C.ProxyUser;
