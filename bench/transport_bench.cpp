@@ -237,8 +237,9 @@ int main(int argc, char** argv) {
   if (Mode == "idle" && argc >= 5) {
     DropStatusFiles(ShopPath(Work, Total));
     WriteCopyIni(Work, ShopPath(Work, Total));
-    const TCycleTimes Times = RunCycles(std::atoi(argv[4]), 1, ShopPath(Work, Total));
-    std::printf("idle_cpu_ms=%.2f\n", Times.IdleCpu * 1000);
+    const TCycleTimes Times = RunCycles(std::atoi(argv[4]), 3, ShopPath(Work, Total));
+    std::printf("idle_cpu_ms=%.2f listing_cpu_ms=%.2f ratio=%.2f\n", Times.IdleCpu * 1000,
+                Times.ReferenceCpu * 1000, Times.IdleCpu / Times.ReferenceCpu);
     return Times.IdleCpu < 0;
   }
   return 2;
