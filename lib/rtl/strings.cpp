@@ -1,8 +1,8 @@
-#include "strings.h"
+#include "rtl/strings.h"
 
 #include <windows.h>
 
-#include "exceptions.h"
+#include "rtl/exceptions.h"
 
 namespace {
 bool IsBlank(char C) { return static_cast<unsigned char>(C) <= ' '; }

@@ -1,6 +1,6 @@
-#include "textfile.h"
+#include "rtl/textfile.h"
 
-#include "exceptions.h"
+#include "rtl/exceptions.h"
 
 namespace {
 constexpr size_t BufferSize = 65536;

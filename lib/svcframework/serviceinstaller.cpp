@@ -1,4 +1,4 @@
-#include "serviceinstaller.h"
+#include "svcframework/serviceinstaller.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "service/serviceapp.h"
+#include "svcframework/serviceapp.h"
 
 namespace {
 
