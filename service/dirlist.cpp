@@ -6,7 +6,9 @@
 
 #include "rtl/exceptions.h"
 #include "rtl/files.h"
+#include "rtl/findfile.h"
 #include "rtl/formatdatetime.h"
+#include "rtl/handles.h"
 #include "rtl/strings.h"
 #include "rtl/textfile.h"
 #include "service/statustime.h"
@@ -97,15 +99,15 @@ bool ReadEntryTime(const std::string& Text, int32_t Bias, TDateTime& Time) {
 // The whole file, read at once; after a failed read only its complete lines.
 std::string ReadStatusBytes(const std::string& FileName) {
   std::string Bytes;
-  HANDLE File = CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (File == INVALID_HANDLE_VALUE) { return Bytes; }
+  const THandle File(CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!File.Valid()) { return Bytes; }
   LARGE_INTEGER Size{};
-  if (GetFileSizeEx(File, &Size) && Size.QuadPart < (1 << 30)) { Bytes.reserve(static_cast<size_t>(Size.QuadPart)); }
+  if (GetFileSizeEx(File.Get(), &Size) && Size.QuadPart < (1 << 30)) { Bytes.reserve(static_cast<size_t>(Size.QuadPart)); }
   char Buffer[65536];
   for (;;) {
     DWORD Read = 0;
-    if (!ReadFile(File, Buffer, sizeof(Buffer), &Read, nullptr)) {
+    if (!ReadFile(File.Get(), Buffer, sizeof(Buffer), &Read, nullptr)) {
       const size_t LastBreak = Bytes.rfind('\n');
       Bytes.erase(LastBreak == std::string::npos ? 0 : LastBreak + 1);
       break;
@@ -113,7 +115,6 @@ std::string ReadStatusBytes(const std::string& FileName) {
     if (Read == 0) { break; }
     Bytes.append(Buffer, Read);
   }
-  CloseHandle(File);
   return Bytes;
 }
 
@@ -143,16 +144,13 @@ void TDirectoryList::Load() {
 }
 
 void TDirectoryList::ListDirectory() {
-  WIN32_FIND_DATAA Data;
-  HANDLE Search = FindFirstFileA((FDirectory + "\\*." + FExt).c_str(), &Data);
-  if (Search == INVALID_HANDLE_VALUE) { return; }
-  do {
+  for (TFindFile Find(FDirectory + "\\*." + FExt); Find.Found(); Find.Next()) {
+    const WIN32_FIND_DATAA& Data = Find.Data();
     // Status files, of either destination, are never listed.
     if (!IsListedFile(Data.dwFileAttributes) || IsStatusFileName(Data.cFileName)) { continue; }
     FEntries.push_back({static_cast<int32_t>(Data.nFileSizeLow), FileTimeToDateTime(Data.ftLastWriteTime), true});
     FFiles.AddObject(Data.cFileName, &FEntries.back());
-  } while (FindNextFileA(Search, &Data));
-  FindClose(Search);
+  }
 }
 
 // A file that cannot be read, or a line out of range, ends the reading quietly:

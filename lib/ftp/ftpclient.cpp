@@ -5,6 +5,7 @@
 #include "ftp/ftperror.h"
 #include "ftp/httptunnel.h"
 #include "rtl/exceptions.h"
+#include "rtl/handles.h"
 
 namespace {
 
@@ -23,23 +24,14 @@ uint16_t CheckedPort(int Port) {
 
 [[noreturn]] void RaiseReply(const TFtpReply& Reply) { throw EFtpError(Reply.Text(), Reply.Code); }
 
-class TLocalFile {
-public:
-  explicit TLocalFile(const std::string& Name)
-      : FHandle(CreateFileA(Name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {
-    if (FHandle == INVALID_HANDLE_VALUE) {
-      RaiseLastOSError();
-    }
+THandle OpenLocalFile(const std::string& Name) {
+  THandle File(CreateFileA(Name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!File.Valid()) {
+    RaiseLastOSError();
   }
-  ~TLocalFile() { CloseHandle(FHandle); }
-  TLocalFile(const TLocalFile&) = delete;
-  TLocalFile& operator=(const TLocalFile&) = delete;
-  HANDLE Handle() const { return FHandle; }
-
-private:
-  HANDLE FHandle;
-};
+  return File;
+}
 
 }  // namespace
 
@@ -264,7 +256,7 @@ void TFtpClient::Put(const std::string& LocalFile, const std::string& RemoteName
   if (!Passive && ThroughHttpProxy()) {
     throw EFtpError("Active mode is not possible through an HTTP proxy; use passive mode.");
   }
-  TLocalFile File(LocalFile);
+  const THandle File = OpenLocalFile(LocalFile);
   TFtpSocket Data;
   TFtpSocket Listener;
   BeginTransfer();
@@ -283,7 +275,7 @@ void TFtpClient::Put(const std::string& LocalFile, const std::string& RemoteName
       Data.Accept(Listener, ConnectTimeout, FAbortEvent.Handle());
       Listener.Close();
     }
-    SendFile(File.Handle(), Data);
+    SendFile(File.Get(), Data);
     Data.CloseGracefully();
   } catch (const EFtpAborted&) {
     FinishAbortedTransfer(Data);

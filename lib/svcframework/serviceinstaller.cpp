@@ -3,21 +3,14 @@
 #include <windows.h>
 
 #include "rtl/exceptions.h"
+#include "rtl/handles.h"
 
 namespace {
 
-// A service-manager handle, closed once.
-class TScHandle {
-public:
-  explicit TScHandle(SC_HANDLE Handle) : FHandle(Handle) { if (!FHandle) { RaiseLastOSError(); } }
-  ~TScHandle() { CloseServiceHandle(FHandle); }
-  TScHandle(const TScHandle&) = delete;
-  TScHandle& operator=(const TScHandle&) = delete;
-  SC_HANDLE Get() const { return FHandle; }
-
-private:
-  SC_HANDLE FHandle;
-};
+TServiceHandle Opened(SC_HANDLE Handle) {
+  if (!Handle) { RaiseLastOSError(); }
+  return TServiceHandle(Handle);
+}
 
 std::string QuotedProgramPath() {
   char Path[MAX_PATH];
@@ -31,15 +24,16 @@ std::string QuotedProgramPath() {
 
 // Started with the system: the service runs unattended.
 void InstallService(const std::string& Name, const std::string& DisplayName) {
-  TScHandle Manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
+  const TServiceHandle Manager = Opened(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
   const std::string Binary = QuotedProgramPath();
-  TScHandle Service(CreateServiceA(Manager.Get(), Name.c_str(), DisplayName.c_str(), SERVICE_ALL_ACCESS,
-                                   SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
-                                   Binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+  const TServiceHandle Service =
+      Opened(CreateServiceA(Manager.Get(), Name.c_str(), DisplayName.c_str(), SERVICE_ALL_ACCESS,
+                            SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, Binary.c_str(),
+                            nullptr, nullptr, nullptr, nullptr, nullptr));
 }
 
 void UninstallService(const std::string& Name) {
-  TScHandle Manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-  TScHandle Service(OpenServiceA(Manager.Get(), Name.c_str(), DELETE));
+  const TServiceHandle Manager = Opened(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  const TServiceHandle Service = Opened(OpenServiceA(Manager.Get(), Name.c_str(), DELETE));
   if (!DeleteService(Service.Get())) { RaiseLastOSError(); }
 }

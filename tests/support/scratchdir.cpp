@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "rtl/findfile.h"
+
 namespace {
 std::string TempRoot() {
   char Buffer[MAX_PATH];
@@ -28,34 +30,26 @@ TScratchDir::TScratchDir(const std::string& Name)
 TScratchDir::~TScratchDir() { RemoveTree(FPath); }
 
 void RemoveTree(const std::string& Path) {
-  WIN32_FIND_DATAA Data;
-  HANDLE Search = FindFirstFileA((Path + "\\*").c_str(), &Data);
-  if (Search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string Name = Data.cFileName;
-      if (Name == "." || Name == "..") { continue; }
-      const std::string Full = Path + "\\" + Name;
-      if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(Full);
-      } else {
-        SetFileAttributesA(Verbatim(Full).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(Verbatim(Full).c_str());
-      }
-    } while (FindNextFileA(Search, &Data));
-    FindClose(Search);
+  for (TFindFile Find(Path + "\\*"); Find.Found(); Find.Next()) {
+    const WIN32_FIND_DATAA& Data = Find.Data();
+    const std::string Name = Data.cFileName;
+    if (Name == "." || Name == "..") { continue; }
+    const std::string Full = Path + "\\" + Name;
+    if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveTree(Full);
+    } else {
+      SetFileAttributesA(Verbatim(Full).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(Verbatim(Full).c_str());
+    }
   }
   RemoveDirectoryA(Path.c_str());
 }
 
 std::vector<std::string> FileNamesIn(const std::string& Folder) {
   std::vector<std::string> Names;
-  WIN32_FIND_DATAA Data;
-  HANDLE Search = FindFirstFileA((Folder + "\\*").c_str(), &Data);
-  if (Search == INVALID_HANDLE_VALUE) { return Names; }
-  do {
-    if (!(Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) { Names.push_back(Data.cFileName); }
-  } while (FindNextFileA(Search, &Data));
-  FindClose(Search);
+  for (TFindFile Find(Folder + "\\*"); Find.Found(); Find.Next()) {
+    if (!(Find.Data().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) { Names.push_back(Find.Data().cFileName); }
+  }
   std::sort(Names.begin(), Names.end());
   return Names;
 }
