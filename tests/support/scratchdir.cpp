@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "rtl/findfile.h"
 
@@ -19,12 +20,25 @@ std::string TempRoot() {
 std::string Verbatim(const std::string& Path) {
   return Path.size() > 2 && Path[1] == ':' ? "\\\\?\\" + Path : Path;
 }
+
+// A helper that cannot make what a test stands on stops the test where the cause is.
+void Require(bool Done, const std::string& What) {
+  if (!Done) { throw std::runtime_error(What + " failed, error " + std::to_string(GetLastError())); }
+}
 }  // namespace
 
 TScratchDir::TScratchDir(const std::string& Name)
     : FPath(TempRoot() + "norvask_" + Name + "_" + std::to_string(GetCurrentProcessId())) {
   RemoveTree(FPath);
-  CreateDirectoryA(FPath.c_str(), nullptr);
+  Require(CreateDirectoryA(FPath.c_str(), nullptr), "creating " + FPath);
+}
+
+std::string MakeTestFolder(const std::string& Name) {
+  static int Counter = 0;
+  const std::string Folder = TempRoot() + Name + "_" + std::to_string(GetCurrentProcessId()) + "_" +
+                             std::to_string(GetTickCount()) + "_" + std::to_string(++Counter);
+  Require(CreateDirectoryA(Folder.c_str(), nullptr), "creating " + Folder);
+  return Folder;
 }
 
 TScratchDir::~TScratchDir() { RemoveTree(FPath); }
@@ -55,7 +69,10 @@ std::vector<std::string> FileNamesIn(const std::string& Folder) {
 }
 
 void WriteTextFile(const std::string& FileName, const std::string& Text) {
-  std::ofstream(FileName, std::ios::binary | std::ios::trunc) << Text;
+  std::ofstream Out(FileName, std::ios::binary | std::ios::trunc);
+  Out << Text;
+  Out.close();
+  if (!Out) { throw std::runtime_error("writing " + FileName + " failed"); }
 }
 
 std::vector<std::string> ReadLines(const std::string& FileName) {
