@@ -207,7 +207,7 @@ void TFtpClient::OpenDataChannel(TFtpSocket& Data, TFtpSocket& Listener) {
     if (ThroughHttpProxy()) {
       OpenHttpTunnel(Data, ProxySettings, DataHost, DataPort, ConnectTimeout, WaitLimit());
     } else {
-      Data.Connect(DataHost, DataPort, ConnectTimeout);
+      Data.StartConnect(DataHost, DataPort);  // Put finishes it once STOR is on its way
     }
     return;
   }
@@ -238,6 +238,22 @@ void TFtpClient::SendFile(HANDLE File, TFtpSocket& Data) {
   }
 }
 
+// STOR goes out while the passive data connection is still being made, which
+// saves waiting for the connection before the command. A data connection that
+// fails then leaves the server's answer to STOR unread: the session is closed,
+// so that no later reply is taken for another command's.
+TFtpReply TFtpClient::StartStore(const std::string& RemoteName, TFtpSocket& Data) {
+  RequireConnected();
+  try {
+    FControl.SendText("STOR " + RemoteName + "\r\n", WaitLimit());
+    Data.FinishConnect(ConnectTimeout);
+  } catch (...) {
+    Disconnect();
+    throw;
+  }
+  return ReadReply(WaitLimit());
+}
+
 // The server owes the reply to STOR and the one to ABOR; a session that does
 // not give them in time is closed.
 void TFtpClient::FinishAbortedTransfer(TFtpSocket& Data) {
@@ -266,7 +282,7 @@ void TFtpClient::Put(const std::string& LocalFile, const std::string& RemoteName
   } EndGuard{*this};
 
   OpenDataChannel(Data, Listener);
-  TFtpReply Reply = Command("STOR " + RemoteName);
+  TFtpReply Reply = StartStore(RemoteName, Data);
   if (!Reply.Preliminary()) {
     RaiseReply(Reply);
   }

@@ -62,6 +62,7 @@ private:
   TFtpReply CommandOk(const std::string& Line);
   void LogOn();
   void OpenDataChannel(TFtpSocket& Data, TFtpSocket& Listener);
+  TFtpReply StartStore(const std::string& RemoteName, TFtpSocket& Data);
   void SendFile(HANDLE File, TFtpSocket& Data);
   void FinishAbortedTransfer(TFtpSocket& Data);
   void BeginTransfer();
