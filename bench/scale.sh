@@ -76,7 +76,7 @@ done
 
 "$build/wine-run" "$build/bench/pipe_bench.exe" | tr -d '\r' | sed 's/^pipe: //'
 
-echo "peak working set of a first COPY cycle and an idle cycle (largest folder: files / 8)"
+[ -z "$memory_sizes" ] || echo "peak working set of a first COPY cycle and an idle cycle (largest folder: files / 8)"
 for n in $memory_sizes; do
   bench make "$(winpath "$work")" "$n"
   out=$(bench memory "$(winpath "$work")" "$n")
