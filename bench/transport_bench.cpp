@@ -1,9 +1,16 @@
-// transport_bench WORKDIR [FTPPORT FTPUSER FTPPASSWORD]
-// A tracked folder whose 8 category folders hold 1,000, 10,000 and 50,000 files:
-//  (a) an idle cycle (nothing changed) beside a bare listing of the same folders;
-//  (b) the first cycle by COPY beside a plain CopyFileA of the same files;
-//  (c) with an FTP port, the first cycle by FTP, in files per second.
+// The transport service's cycles over a tracked folder whose 8 category folders
+// hold N files of 512 bytes, each beside a reference measured in the same run.
+//   transport_bench make WORKDIR N            makes the shop (kept for later runs)
+//   transport_bench cycles WORKDIR N [FTPPORT FTPUSER FTPPASSWORD]
+//     idle cycle (CPU) beside a bare listing and status-file read of the same folders,
+//     first cycle by COPY beside CopyFileA of the same files, and with a port the
+//     first cycle by FTP (the script sets curl beside it); key=value lines.
+//   transport_bench memory WORKDIR N          peak working set of a first COPY
+//     cycle and an idle cycle, with the process's own before them.
+//   transport_bench idle WORKDIR N CYCLES     a first COPY cycle, then CYCLES idle
+//     ones alone: the run to profile.
 #include <windows.h>
+#include <psapi.h>
 
 #include <chrono>
 #include <cstdio>
@@ -11,11 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "rtl/files.h"
 #include "service/pipesecurity.h"
 #include "service/transportsvc.h"
 #include "shared/commonhelpers.h"
 #include "shared/sharedunits.h"
-#include "rtl/files.h"
 #include "support/inprocessservice.h"
 #include "support/scratchdir.h"
 
@@ -25,36 +32,46 @@ struct TCategory {
   const char* Folder;
   const char* Ext;
 };
-const TCategory Categories[] = {{"comptage", "scb"}, {"caisse", "txt"},   {"filters", "fif"}, {"heatmap", "jpg"},
-                                {"messages", "msg"}, {"meteo", "txt"},    {"events", "txt"},  {"footfall", "txt"}};
+const TCategory Categories[] = {{"comptage", "scb"}, {"caisse", "txt"}, {"filters", "fif"}, {"heatmap", "jpg"},
+                                {"messages", "msg"}, {"meteo", "txt"},  {"events", "txt"},  {"footfall", "txt"}};
+constexpr DWORD FileSize = 512;
 
 using TBenchSvc = TInProcess<TTransportSvc>;
 
-double Seconds(const std::chrono::steady_clock::time_point& Start) {
+double WallSeconds(const std::chrono::steady_clock::time_point& Start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
 }
 
-// The shop's files, made once and kept for later runs.
-std::vector<std::string> MakeShop(const std::string& Shop, int Total) {
-  std::vector<std::string> Files;
-  const bool Exists = FileExists(Shop + "\\complete");
+// User and kernel time of this process, in seconds.
+double CpuSeconds() {
+  FILETIME Creation, Exit, Kernel, User;
+  GetProcessTimes(GetCurrentProcess(), &Creation, &Exit, &Kernel, &User);
+  auto Value = [](const FILETIME& T) { return (static_cast<uint64_t>(T.dwHighDateTime) << 32) | T.dwLowDateTime; };
+  return static_cast<double>(Value(Kernel) + Value(User)) / 1e7;
+}
+
+// File I of the shop: category I % 8, name f<100000 + I>.<ext>; the script's curl
+// globs rely on this layout.
+std::string ShopFile(const std::string& Shop, int I) {
+  const TCategory& C = Categories[I % 8];
+  return Shop + "\\" + C.Folder + "\\f" + std::to_string(100000 + I) + "." + C.Ext;
+}
+
+std::string ShopPath(const std::string& Work, int Total) { return Work + "\\shop" + std::to_string(Total); }
+
+void MakeShop(const std::string& Shop, int Total) {
+  if (FileExists(Shop + "\\complete")) { return; }
   ForceDirectories(Shop);
-  const std::string Data(4096, 'd');
+  for (const TCategory& C : Categories) { CreateDirectoryA((Shop + "\\" + C.Folder).c_str(), nullptr); }
+  const std::string Data(FileSize, 'd');
   for (int I = 0; I < Total; ++I) {
-    const TCategory& C = Categories[I % 8];
-    const std::string Folder = Shop + "\\" + C.Folder;
-    const std::string Name = Folder + "\\f" + std::to_string(100000 + I) + "." + C.Ext;
-    if (!Exists) {
-      CreateDirectoryA(Folder.c_str(), nullptr);
-      HANDLE F = CreateFileA(Name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-      DWORD W;
-      WriteFile(F, Data.data(), static_cast<DWORD>(Data.size()), &W, nullptr);
-      CloseHandle(F);
-    }
-    Files.push_back(Name);
+    HANDLE F = CreateFileA(ShopFile(Shop, I).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    DWORD Written;
+    WriteFile(F, Data.data(), FileSize, &Written, nullptr);
+    CloseHandle(F);
   }
-  if (!Exists) { WriteTextFile(Shop + "\\complete", ""); }
-  return Files;
+  WriteTextFile(Shop + "\\complete", "");
 }
 
 void DropStatusFiles(const std::string& Shop) {
@@ -62,99 +79,168 @@ void DropStatusFiles(const std::string& Shop) {
   DeleteFileA((Shop + "\\trlist0.dst").c_str());
 }
 
-double BareListing(const std::string& Shop) {
-  auto Start = std::chrono::steady_clock::now();
-  size_t Count = 0;
-  auto List = [&](const std::string& Pattern) {
+// What an idle cycle cannot do without: list each folder and read its status file.
+void BareListingAndStatusRead(const std::string& Shop) {
+  std::vector<char> Buffer(1 << 16);
+  auto List = [&](const std::string& Folder, const std::string& Ext) {
     WIN32_FIND_DATAA D;
-    HANDLE H = FindFirstFileA(Pattern.c_str(), &D);
-    if (H == INVALID_HANDLE_VALUE) { return; }
-    do { ++Count; } while (FindNextFileA(H, &D));
-    FindClose(H);
+    HANDLE H = FindFirstFileA((Folder + "\\*." + Ext).c_str(), &D);
+    if (H != INVALID_HANDLE_VALUE) {
+      while (FindNextFileA(H, &D)) {}
+      FindClose(H);
+    }
+    HANDLE F = CreateFileA((Folder + "\\trlist0.dst").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (F == INVALID_HANDLE_VALUE) { return; }
+    DWORD Read;
+    while (ReadFile(F, Buffer.data(), static_cast<DWORD>(Buffer.size()), &Read, nullptr) && Read > 0) {}
+    CloseHandle(F);
   };
-  List(Shop + "\\*.arg");
-  for (const TCategory& C : Categories) { List(Shop + "\\" + C.Folder + "\\*." + C.Ext); }
-  return Seconds(Start);
+  List(Shop, "arg");
+  for (const TCategory& C : Categories) { List(Shop + "\\" + C.Folder, C.Ext); }
 }
 
-void WriteIni(const std::string& Path, const std::string& Shop, const std::string& Transport) {
-  const std::string Text = "[General]\r\nLogDetailed=0\r\n[Directory0]\r\nTrackDirectory=" + Shop +
-                           "\r\n[Transfer]\r\nHeatmap=1\r\n[Transport]\r\n" + Transport +
-                           "DestinationDirectory=bench\r\n";
-  WriteTextFile(Path, Text);
+void WriteIni(const std::string& Work, const std::string& Shop, const std::string& Transport) {
+  const std::string Path = Work + "\\norvask.ini";
+  WriteTextFile(Path, "[General]\r\nLogDetailed=0\r\n[Directory0]\r\nTrackDirectory=" + Shop +
+                          "\r\n[Transfer]\r\nHeatmap=1\r\n[Transport]\r\n" + Transport +
+                          "DestinationDirectory=bench\r\n");
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, Path.c_str());
 }
 
-// Runs Cycles cycles of a freshly started service and returns the time of each.
-std::vector<double> RunCycles(int Cycles) {
+void WriteCopyIni(const std::string& Work, const std::string& Shop) {
+  WriteIni(Work, Shop, "Transport=COPY\r\nDestination0=" + Work + "\\out\r\n");
+}
+
+// The first cycle of a started service (wall time), then its idle cycles beside
+// the reference (CPU time per cycle): Rounds blocks of Idle cycles each, taken in
+// turn with blocks of the reference so that both meet the same machine load; the
+// best block of each counts.
+struct TCycleTimes {
+  double FirstWall = -1;
+  double IdleCpu = -1;
+  double IdleWall = -1;
+  double ReferenceCpu = -1;
+  double ReferenceWall = -1;
+};
+
+template <class TWork>
+void TimeBlock(int Count, TWork Work, double& BestCpu, double& BestWall) {
+  const double Cpu = CpuSeconds();
+  const auto Start = std::chrono::steady_clock::now();
+  for (int I = 0; I < Count; ++I) { Work(); }
+  const double BlockCpu = (CpuSeconds() - Cpu) / Count, BlockWall = WallSeconds(Start) / Count;
+  if (BestCpu < 0 || BlockCpu < BestCpu) { BestCpu = BlockCpu; }
+  if (BestWall < 0 || BlockWall < BestWall) { BestWall = BlockWall; }
+}
+
+TCycleTimes RunCycles(int Idle, int Rounds, const std::string& Shop) {
+  TCycleTimes Times;
   TBenchSvc Svc;
-  std::vector<double> Times;
   if (!Svc.Start()) { return Times; }
-  for (int I = 0; I < Cycles; ++I) {
-    auto Start = std::chrono::steady_clock::now();
-    Svc.RunCycle();
-    Times.push_back(Seconds(Start));
+  const auto Start = std::chrono::steady_clock::now();
+  Svc.RunCycle();
+  Times.FirstWall = WallSeconds(Start);
+  for (int Round = 0; Round < Rounds; ++Round) {
+    TimeBlock(Idle, [&] { Svc.RunCycle(); }, Times.IdleCpu, Times.IdleWall);
+    TimeBlock(Idle, [&] { BareListingAndStatusRead(Shop); }, Times.ReferenceCpu, Times.ReferenceWall);
   }
   Svc.Stop();
   return Times;
 }
 
+// Enough repetitions for the CPU clock's ticks of 10 ms or more to average out.
+int Repetitions(int Total) { return Total <= 1000 ? 30 : Total <= 10000 ? 6 : 2; }
+
+int Cycles(const std::string& Work, int Total, int argc, char** argv) {
+  const std::string Shop = ShopPath(Work, Total);
+  MakeShop(Shop, Total);
+
+  // A plain copy into the same folders the service makes: one per category.
+  const std::string Plain = Work + "\\plain";
+  RemoveTree(Plain);
+  auto CopyStart = std::chrono::steady_clock::now();
+  ForceDirectories(Plain);
+  for (const TCategory& C : Categories) { CreateDirectoryA((Plain + "\\" + C.Folder).c_str(), nullptr); }
+  for (int I = 0; I < Total; ++I) {
+    const std::string F = ShopFile(Shop, I);
+    CopyFileA(F.c_str(), (Plain + "\\" + Categories[I % 8].Folder + "\\" + ExtractFileName(F)).c_str(), FALSE);
+  }
+  const double PlainCopy = WallSeconds(CopyStart);
+  RemoveTree(Plain);
+
+  RemoveTree(Work + "\\out");
+  DropStatusFiles(Shop);
+  WriteCopyIni(Work, Shop);
+  const TCycleTimes Copy = RunCycles(Repetitions(Total), 3, Shop);
+  if (Copy.IdleCpu < 0) { return 1; }
+  RemoveTree(Work + "\\out");
+
+  std::printf("files=%d\nidle_cpu_ms=%.2f\nidle_wall_ms=%.2f\nlisting_cpu_ms=%.2f\nlisting_wall_ms=%.2f\n", Total,
+              Copy.IdleCpu * 1000, Copy.IdleWall * 1000, Copy.ReferenceCpu * 1000, Copy.ReferenceWall * 1000);
+  std::printf("copy_cycle_ms=%.1f\nplain_copy_ms=%.1f\n", Copy.FirstWall * 1000, PlainCopy * 1000);
+  std::fflush(stdout);
+
+  if (argc >= 3) {
+    DropStatusFiles(Shop);
+    WriteIni(Work, Shop,
+             std::string("Transport=FTP\r\nDestination0=127.0.0.1\r\nPassiveMode=1\r\nPort=") + argv[0] +
+                 "\r\nUsername=" + argv[1] + "\r\nPassword=" + argv[2] + "\r\n");
+    const TCycleTimes Ftp = RunCycles(0, 0, Shop);
+    if (Ftp.FirstWall < 0) { return 1; }
+    std::printf("ftp_cycle_ms=%.1f\n", Ftp.FirstWall * 1000);
+  }
+  return 0;
+}
+
+size_t PeakWorkingSet() {
+  PROCESS_MEMORY_COUNTERS Counters{};
+  Counters.cb = sizeof(Counters);
+  GetProcessMemoryInfo(GetCurrentProcess(), &Counters, sizeof(Counters));
+  return Counters.PeakWorkingSetSize;
+}
+
+int Memory(const std::string& Work, int Total) {
+  const std::string Shop = ShopPath(Work, Total);
+  DropStatusFiles(Shop);
+  RemoveTree(Work + "\\out");
+  WriteCopyIni(Work, Shop);
+  const size_t Before = PeakWorkingSet();
+  const TCycleTimes Times = RunCycles(1, 1, Shop);
+  const size_t After = PeakWorkingSet();
+  RemoveTree(Work + "\\out");
+  if (Times.IdleCpu < 0) { return 1; }
+  std::printf("files=%d\npeak_before_kb=%zu\npeak_kb=%zu\n", Total, Before / 1024, After / 1024);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: transport_bench WORKDIR [FTPPORT FTPUSER FTPPASSWORD]\n");
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: transport_bench make|cycles|memory WORKDIR N [FTPPORT FTPUSER FTPPASSWORD]\n");
     return 2;
   }
   InitSharedUnits();
   InitPipeSecurity();
-  const std::string Work = argv[1];
+  const std::string Mode = argv[1];
+  const std::string Work = argv[2];
+  const int Total = std::atoi(argv[3]);
   ForceDirectories(Work);
   AppDir = Work;
-  const std::string Ini = Work + "\\norvask.ini";
-
-  std::printf("files   listing_ms idle_cycle_ms ratio | plain_copy_ms first_cycle_ms ratio\n");
-  for (int Total : {1000, 10000, 50000}) {
-    const std::string Shop = Work + "\\shop" + std::to_string(Total);
-    const std::vector<std::string> Files = MakeShop(Shop, Total);
-
-    // The plain copy makes the same folders as the service: one per category.
-    const std::string Plain = Work + "\\plain";
-    RemoveTree(Plain);
-    CreateDirectoryA(Plain.c_str(), nullptr);
-    auto CopyStart = std::chrono::steady_clock::now();
-    for (const TCategory& C : Categories) { CreateDirectoryA((Plain + "\\" + C.Folder).c_str(), nullptr); }
-    for (const std::string& F : Files) {
-      const std::string Folder = ExtractFileName(ExtractFileDir(F));
-      CopyFileA(F.c_str(), (Plain + "\\" + Folder + "\\" + ExtractFileName(F)).c_str(), FALSE);
-    }
-    const double PlainCopy = Seconds(CopyStart);
-
-    const std::string Out = Work + "\\out";
-    RemoveTree(Out);
-    DropStatusFiles(Shop);
-    WriteIni(Ini, Shop, "Transport=COPY\r\nDestination0=" + Out + "\r\n");
-    const std::vector<double> Cycles = RunCycles(2);  // the first sends everything, the second nothing
-    const double Listing = BareListing(Shop);
-    if (Cycles.size() < 2) { return 1; }
-    std::printf("%-7d %10.1f %13.1f %5.2f | %13.1f %14.1f %5.2f\n", Total, Listing * 1000, Cycles[1] * 1000,
-                Cycles[1] / Listing, PlainCopy * 1000, Cycles[0] * 1000, Cycles[0] / PlainCopy);
-    std::fflush(stdout);
+  if (Mode == "make") {
+    MakeShop(ShopPath(Work, Total), Total);
+    return 0;
   }
-
-  if (argc >= 5) {
-    std::printf("files   first_ftp_cycle_s files_per_s\n");
-    for (int Total : {1000, 10000}) {
-      const std::string Shop = Work + "\\shop" + std::to_string(Total);
-      DropStatusFiles(Shop);
-      WriteIni(Ini, Shop,
-               std::string("Transport=FTP\r\nDestination0=127.0.0.1\r\nPassiveMode=1\r\nPort=") + argv[2] +
-                   "\r\nUsername=" + argv[3] + "\r\nPassword=" + argv[4] + "\r\n");
-      const std::vector<double> Cycles = RunCycles(1);
-      if (Cycles.empty()) { return 1; }
-      std::printf("%-7d %17.2f %11.0f\n", Total, Cycles[0], Total / Cycles[0]);
-      std::fflush(stdout);
-    }
+  if (Mode == "cycles") { return Cycles(Work, Total, argc - 4, argv + 4); }
+  if (Mode == "memory") { return Memory(Work, Total); }
+  if (Mode == "idle" && argc >= 5) {
+    DropStatusFiles(ShopPath(Work, Total));
+    WriteCopyIni(Work, ShopPath(Work, Total));
+    const TCycleTimes Times = RunCycles(std::atoi(argv[4]), 3, ShopPath(Work, Total));
+    std::printf("idle_cpu_ms=%.2f listing_cpu_ms=%.2f ratio=%.2f\n", Times.IdleCpu * 1000,
+                Times.ReferenceCpu * 1000, Times.IdleCpu / Times.ReferenceCpu);
+    return Times.IdleCpu < 0;
   }
-  return 0;
+  return 2;
 }

@@ -65,7 +65,9 @@ bool TBaseOrdanixService::Startup() {
     FLastErrorText.clear();
     FLastOkTime = FLastBadTime = FLastInfoTime = FLastErrorTime = SYSTEMTIME{};
   }
-  // A failure of the first two steps ends the start-up; the others let it go on.
+  // A failure of the first step (the log line and the version information) skips
+  // every later one; a failure of a later step lets the others run. Either way
+  // the start-up reports the failure.
   const bool Completed = RunStep([&] {
     // The configuration is read below: this is the switch's value before loading.
     if (FConfig->LogDetailed) { Log(0, "Starting service..."); }

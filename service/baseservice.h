@@ -14,7 +14,7 @@
 #include "rtl/sync.h"
 #include "service/pipemessages.h"
 #include "service/schedulerclock.h"
-#include "service/service.h"
+#include "svcframework/service.h"
 #include "shared/debuglog.h"
 #include "shared/odxconfig.h"
 #include "shared/versioninfo.h"

@@ -6,12 +6,9 @@
 
 #include "rtl/format.h"
 #include "rtl/stringlist.h"
+#include "rtl/strings.h"
 #include "service/transportsvc.h"
 #include "shared/rasutils.h"
-
-namespace {
-std::string Quoted(const std::string& Text) { return "\"" + Text + "\""; }
-}  // namespace
 
 void TTransportSvc::DialUp() {
   const std::string& Connection = FTransportConfig.Connection;

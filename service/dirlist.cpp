@@ -2,11 +2,16 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "rtl/exceptions.h"
 #include "rtl/files.h"
+#include "rtl/findfile.h"
 #include "rtl/formatdatetime.h"
+#include "rtl/handles.h"
 #include "rtl/strings.h"
 #include "rtl/textfile.h"
+#include "service/statustime.h"
 #include "shared/commonhelpers.h"
 
 namespace {
@@ -15,13 +20,40 @@ namespace {
 const char* const DirectoryNotExistText = "Directory does not exist";
 const char* const DefaultStatusFileName = "dirlist.dst";
 const char* const HeaderTimeFormat = "yyyy/mm/dd hh:nn:ss:zzz";
-const char* const EntryTimeFormat = "yyyyy/mm/dd hh:nn:ss.zzz";
+const char* const LastUpdatePrefix = "# last update: ";
 
 // Hidden and system files, volume labels and folders are never listed.
 constexpr DWORD SkippedAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */ | FILE_ATTRIBUTE_DIRECTORY;
 
 bool IsListedFile(DWORD Attributes) { return (Attributes & SkippedAttributes) == 0; }
+
+// The extension after the last dot is ".dst", in any letter case (the letters
+// are plain ASCII, so no locale comparison is needed for every listed file).
+bool IsStatusFileName(const char* Name) {
+  const char* Dot = std::strrchr(Name, '.');
+  return Dot && std::strlen(Dot) == 4 && (Dot[1] | 0x20) == 'd' && (Dot[2] | 0x20) == 's' && (Dot[3] | 0x20) == 't';
+}
+
+// The first three lines, and what follows the fourth when it is the time of the
+// last update: a status file whose other bytes are those is not rewritten.
+bool SameButLastUpdate(const std::string& Old, const std::string& New) {
+  size_t OldEnd = 0, NewEnd = 0;
+  for (int Line = 0; Line < 3; ++Line) {
+    OldEnd = Old.find("\r\n", OldEnd);
+    NewEnd = New.find("\r\n", NewEnd);
+    if (OldEnd == std::string::npos || NewEnd == std::string::npos) { return false; }
+    OldEnd += 2;
+    NewEnd += 2;
+  }
+  if (OldEnd != NewEnd || Old.compare(0, OldEnd, New, 0, NewEnd) != 0 ||
+      Old.compare(OldEnd, std::strlen(LastUpdatePrefix), LastUpdatePrefix) != 0) {
+    return false;
+  }
+  const size_t OldBody = Old.find("\r\n", OldEnd), NewBody = New.find("\r\n", NewEnd);
+  return OldBody != std::string::npos && NewBody != std::string::npos &&
+         Old.compare(OldBody, std::string::npos, New, NewBody, std::string::npos) == 0;
+}
 
 // The standard-time bias only: a status time without "UTC" is taken as local
 // standard time, in summer as in winter.
@@ -64,6 +96,28 @@ bool ReadEntryTime(const std::string& Text, int32_t Bias, TDateTime& Time) {
   return true;
 }
 
+// The whole file, read at once; after a failed read only its complete lines.
+std::string ReadStatusBytes(const std::string& FileName) {
+  std::string Bytes;
+  const THandle File(CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!File.Valid()) { return Bytes; }
+  LARGE_INTEGER Size{};
+  if (GetFileSizeEx(File.Get(), &Size) && Size.QuadPart < (1 << 30)) { Bytes.reserve(static_cast<size_t>(Size.QuadPart)); }
+  char Buffer[65536];
+  for (;;) {
+    DWORD Read = 0;
+    if (!ReadFile(File.Get(), Buffer, sizeof(Buffer), &Read, nullptr)) {
+      const size_t LastBreak = Bytes.rfind('\n');
+      Bytes.erase(LastBreak == std::string::npos ? 0 : LastBreak + 1);
+      break;
+    }
+    if (Read == 0) { break; }
+    Bytes.append(Buffer, Read);
+  }
+  return Bytes;
+}
+
 }  // namespace
 
 TDirectoryList::TDirectoryList(const std::string& Directory, const std::string& Ext, const std::string& EntryParam,
@@ -90,29 +144,32 @@ void TDirectoryList::Load() {
 }
 
 void TDirectoryList::ListDirectory() {
-  WIN32_FIND_DATAA Data;
-  HANDLE Search = FindFirstFileA((FDirectory + "\\*." + FExt).c_str(), &Data);
-  if (Search == INVALID_HANDLE_VALUE) { return; }
-  do {
+  for (TFindFile Find(FDirectory + "\\*." + FExt); Find.Found(); Find.Next()) {
+    const WIN32_FIND_DATAA& Data = Find.Data();
     // Status files, of either destination, are never listed.
-    if (!IsListedFile(Data.dwFileAttributes) || AnsiSameText(ExtractFileExt(Data.cFileName), ".dst")) { continue; }
+    if (!IsListedFile(Data.dwFileAttributes) || IsStatusFileName(Data.cFileName)) { continue; }
     FEntries.push_back({static_cast<int32_t>(Data.nFileSizeLow), FileTimeToDateTime(Data.ftLastWriteTime), true});
     FFiles.AddObject(Data.cFileName, &FEntries.back());
-  } while (FindNextFileA(Search, &Data));
-  FindClose(Search);
+  }
 }
 
 // A file that cannot be read, or a line out of range, ends the reading quietly:
 // files not named by then stay changed. Only the line end is taken off: a name
-// may begin or end with blanks.
+// may begin or end with blanks. The bytes read are kept for Save.
 void TDirectoryList::ReadStatusFile(int32_t Bias) {
-  TTextFileReader Reader(FDirectory + "\\" + FStatusFileName);
-  std::string Line;
+  FOldStatus = ReadStatusBytes(FDirectory + "\\" + FStatusFileName);
   bool Valid = true;
-  while (Valid && Reader.ReadLine(Line)) { ApplyStatusLine(Line, Bias, Valid); }
+  int Next = 0;  // the lines are written in the order of Files: try the next one first
+  for (size_t Pos = 0; Valid && Pos < FOldStatus.size();) {
+    size_t End = FOldStatus.find('\n', Pos);
+    if (End == std::string::npos) { End = FOldStatus.size(); }
+    const size_t LineEnd = End > Pos && FOldStatus[End - 1] == '\r' ? End - 1 : End;
+    ApplyStatusLine(FOldStatus.substr(Pos, LineEnd - Pos), Bias, Next, Valid);
+    Pos = End + 1;
+  }
 }
 
-void TDirectoryList::ApplyStatusLine(const std::string& Line, int32_t Bias, bool& Valid) {
+void TDirectoryList::ApplyStatusLine(const std::string& Line, int32_t Bias, int& Next, bool& Valid) {
   if (Line.empty() || Line[0] == '#') { return; }
   const int32_t Size = static_cast<int32_t>(ReadSize(GetField(Line, '\t', 1)));
   TDateTime Time;
@@ -120,8 +177,10 @@ void TDirectoryList::ApplyStatusLine(const std::string& Line, int32_t Bias, bool
     Valid = false;
     return;
   }
-  int Index;
-  if (!FFiles.Find(GetField(Line, '\t', 0), Index)) { return; }
+  const std::string Name = GetField(Line, '\t', 0);
+  int Index = Next;
+  if ((Index >= FFiles.Count() || FFiles[Index] != Name) && !FFiles.Find(Name, Index)) { return; }
+  Next = Index + 1;
   TDirEntry& Entry = *EntryAt(Index);
   if (Size != Entry.Size || SecondsBetween(Time, Entry.Time) > 2) {
     Entry.Changed = true;
@@ -156,12 +215,17 @@ void TDirectoryList::Process(bool Ascending, const TProcessFileEvent& OnFile) {
 // The new status file is written beside the old one and put in its place in one
 // step, so that a crash leaves the one or the other whole. A temporary file left
 // by a crash is written over at the next save; its ".dst" keeps it out of every
-// listing.
+// listing. A status file that would get the same bytes but the time of the last
+// update is left as it is: an idle cycle writes nothing.
 void TDirectoryList::Save() {
+  const std::string Content = StatusFileContent();
+  if (SameButLastUpdate(FOldStatus, Content)) { return; }
   const std::string Path = IncludeTrailingPathDelimiter(FDirectory) + FStatusFileName;
   const std::string NewPath = IncludeTrailingPathDelimiter(FDirectory) + "~" + FStatusFileName;
   try {
-    WriteStatusFile(NewPath);
+    TTextFileWriter Writer(NewPath);
+    Writer.Write(Content);
+    Writer.Close();
   } catch (...) {
     DeleteFileA(NewPath.c_str());
     throw;
@@ -175,22 +239,21 @@ void TDirectoryList::Save() {
   }
 }
 
-void TDirectoryList::WriteStatusFile(const std::string& FileName) const {
-  TTextFileWriter Writer(FileName);
-  Writer.WriteLine("# directory status file ");
-  Writer.WriteLine("# directory: " + FDirectory);
-  Writer.WriteLine("# file mask: *." + FExt);
-  Writer.WriteLine("# last update: " + FormatDateTime(HeaderTimeFormat, Now()) + " " + UtcOffsetText(StandardBias()));
+std::string TDirectoryList::StatusFileContent() const {
+  std::string Text = "# directory status file \r\n# directory: " + FDirectory + "\r\n# file mask: *." + FExt +
+                     "\r\n" + LastUpdatePrefix + FormatDateTime(HeaderTimeFormat, Now()) + " " +
+                     UtcOffsetText(StandardBias()) + "\r\n";
   for (int I = 0; I < FFiles.Count(); ++I) {
-    if (!EntryAt(I)->Changed) { Writer.WriteLine(EntryLine(I)); }
+    const TDirEntry& Entry = *EntryAt(I);
+    if (Entry.Changed) { continue; }
+    Text += FFiles[I];
+    Text += '\t';
+    Text += std::to_string(static_cast<uint32_t>(Entry.Size));
+    Text += '\t';
+    AppendStatusTime(Text, Entry.Time);
+    Text += "\r\n";
   }
-  Writer.Close();
-}
-
-std::string TDirectoryList::EntryLine(int Index) const {
-  const TDirEntry& Entry = *EntryAt(Index);
-  return FFiles[Index] + "\t" + std::to_string(static_cast<uint32_t>(Entry.Size)) + "\t" +
-         FormatDateTime(EntryTimeFormat, Entry.Time) + " UTC";
+  return Text;
 }
 
 // A file that has gone keeps the values of the listing.

@@ -35,8 +35,9 @@ public:
   // and time are read again just before it is offered.
   void Process(bool Ascending, const TProcessFileEvent& OnFile);
   // Rewrites the status file with every file that is not marked changed, with
-  // the size and time it was listed or offered with. Raises when the new file
-  // cannot be written or put in place; the old one is then left as it was.
+  // the size and time it was listed or offered with; leaves it alone when only
+  // its time of the last update would change. Raises when the new file cannot
+  // be written or put in place; the old one is then left as it was.
   void Save();
 
   int32_t OkCount() const { return FOkCount; }
@@ -56,9 +57,8 @@ private:
   void Load();
   void ListDirectory();
   void ReadStatusFile(int32_t Bias);
-  void ApplyStatusLine(const std::string& Line, int32_t Bias, bool& Valid);
-  void WriteStatusFile(const std::string& FileName) const;
-  std::string EntryLine(int Index) const;
+  void ApplyStatusLine(const std::string& Line, int32_t Bias, int& Next, bool& Valid);
+  std::string StatusFileContent() const;
   void RefreshEntry(TDirEntry& Entry, const std::string& Name) const;
 
   std::string FDirectory;
@@ -68,6 +68,7 @@ private:
   std::string FStatusFileName;
   TStringList FFiles;
   std::deque<TDirEntry> FEntries;  // owns the objects of FFiles; a deque keeps their addresses
+  std::string FOldStatus;  // the status file's bytes as Load read them
   int32_t FOkCount = 0;
   int32_t FFailCount = 0;
 };

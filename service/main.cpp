@@ -1,5 +1,5 @@
 // norvask: the transport service program.
-#include "service/serviceapp.h"
+#include "svcframework/serviceapp.h"
 #include "service/pipesecurity.h"
 #include "service/transportsvc.h"
 #include "shared/sharedunits.h"

@@ -93,8 +93,22 @@ void TPipeServer::ServeUntilStopped() {
     }
     const DWORD Index = First + (Result - WAIT_OBJECT_0);
     if (Index == 0) { break; }
-    TPipeInstance& Instance = FInstances[Index - 1];
-    if (CheckPending(Instance)) { ServeInstance(Instance); }
+    Step(FInstances[Index - 1]);
+    ServeCompleted();
+  }
+}
+
+void TPipeServer::Step(TPipeInstance& Instance) {
+  if (CheckPending(Instance)) { ServeInstance(Instance); }
+}
+
+// The wait names one instance; others may have completed meanwhile (a client
+// that closed its end, mostly). Taking them in the same turn puts their pipes
+// back to listening before the clients come again.
+void TPipeServer::ServeCompleted() {
+  for (int32_t i = 0; i < FInstanceCount; ++i) {
+    TPipeInstance& Instance = FInstances[i];
+    if (Instance.Pending && HasOverlappedIoCompleted(&Instance.Overlapped)) { Step(Instance); }
   }
 }
 
@@ -218,9 +232,16 @@ bool TPipeServer::CheckPending(TPipeInstance& Instance) {
   return false;
 }
 
-// A step that completes at once leaves the event signalled, so the next turn of
-// the loop takes the following step.
+// A step that completes at once is followed by the next one in the same turn
+// (read, answer, read again), without a trip through the wait: the instance is
+// back to listening sooner. Each step that starts an overlapped operation
+// resets the event first, so a completed step leaves no stale wake-up behind.
 void TPipeServer::ServeInstance(TPipeInstance& Instance) {
+  while (ServeStep(Instance)) {}
+}
+
+// True when the step completed at once and the next one can follow.
+bool TPipeServer::ServeStep(TPipeInstance& Instance) {
   switch (Instance.State) {
     case TPipeState::reading: {
       Instance.BytesRead = 0;
@@ -233,12 +254,14 @@ void TPipeServer::ServeInstance(TPipeInstance& Instance) {
         Instance.BytesRead = Bytes;
         Instance.Pending = false;
         Instance.State = TPipeState::writing;
-      } else if (!Done && GetLastError() == ERROR_IO_PENDING) {
+        return true;
+      }
+      if (!Done && GetLastError() == ERROR_IO_PENDING) {
         Instance.Pending = true;
       } else {
         Reconnect(Instance);
       }
-      break;
+      return false;
     }
     case TPipeState::writing: {
       MakeAnswer(Instance);
@@ -250,16 +273,19 @@ void TPipeServer::ServeInstance(TPipeInstance& Instance) {
         FStats.BytesSent += Bytes;
         Instance.Pending = false;
         Instance.State = TPipeState::reading;
-      } else if (!Done && GetLastError() == ERROR_IO_PENDING) {
+        return true;
+      }
+      if (!Done && GetLastError() == ERROR_IO_PENDING) {
         Instance.Pending = true;
       } else {
         ++FStats.WriteErrors;
         Reconnect(Instance);
       }
-      break;
+      return false;
     }
     default:
       DebugLog(3, "Wrong pipe state");
+      return false;
   }
 }
 

@@ -68,7 +68,10 @@ private:
   void ConnectClient(TPipeInstance& Instance);
   void Reconnect(TPipeInstance& Instance);
   bool CheckPending(TPipeInstance& Instance);
+  void Step(TPipeInstance& Instance);
+  void ServeCompleted();
   void ServeInstance(TPipeInstance& Instance);
+  bool ServeStep(TPipeInstance& Instance);
   void MakeAnswer(TPipeInstance& Instance);
   void ListenFailed(TPipeInstance& Instance);
   void RetryFailedListens();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "rtl/handles.h"
 #include "shared/commonhelpers.h"
 
 TOrdanixSrvControl::TOrdanixSrvControl(const std::string& PipeName, int32_t Instances,
@@ -20,16 +21,16 @@ TOrdanixSrvControl::~TOrdanixSrvControl() {
 std::string TOrdanixSrvControl::ConfigPath() const { return AppDir + "\\" + ConfigFileName; }
 
 int32_t TOrdanixSrvControl::ReadConfig(uint8_t* Buffer, int32_t Size, int32_t& Count) {
-  HANDLE File = CreateFileA(ConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (File == INVALID_HANDLE_VALUE) { return PipeErrorNone; }
+  THandle File(CreateFileA(ConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!File.Valid()) { return PipeErrorNone; }
   DWORD Read = 0;
-  const bool Ok = ReadFile(File, Buffer, static_cast<DWORD>(Size), &Read, nullptr);
+  const bool Ok = ReadFile(File.Get(), Buffer, static_cast<DWORD>(Size), &Read, nullptr);
   // One byte more tells a file that does not fit.
   uint8_t Extra;
   DWORD ExtraRead = 0;
-  const bool TooLong = Ok && ReadFile(File, &Extra, 1, &ExtraRead, nullptr) && ExtraRead == 1;
-  CloseHandle(File);
+  const bool TooLong = Ok && ReadFile(File.Get(), &Extra, 1, &ExtraRead, nullptr) && ExtraRead == 1;
+  File.Reset();
   if (!Ok) { return PipeErrorNone; }
   Count = static_cast<int32_t>(Read);
   OnGetConfig.Call(*this);
@@ -39,13 +40,13 @@ int32_t TOrdanixSrvControl::ReadConfig(uint8_t* Buffer, int32_t Size, int32_t& C
 int32_t TOrdanixSrvControl::WriteConfig(const uint8_t* Buffer, int32_t Count) {
   const std::string FileName = ConfigPath();
   const std::string NewFileName = FileName + ".new";
-  HANDLE File = CreateFileA(NewFileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
-  if (File == INVALID_HANDLE_VALUE) { return PipeErrorConfigNotReplaced; }
+  THandle File(CreateFileA(NewFileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr));
+  if (!File.Valid()) { return PipeErrorConfigNotReplaced; }
   DWORD Written = 0;
-  const bool Ok = WriteFile(File, Buffer, static_cast<DWORD>(Count), &Written, nullptr) &&
-                  Written == static_cast<DWORD>(Count) && FlushFileBuffers(File);
-  CloseHandle(File);
+  const bool Ok = WriteFile(File.Get(), Buffer, static_cast<DWORD>(Count), &Written, nullptr) &&
+                  Written == static_cast<DWORD>(Count) && FlushFileBuffers(File.Get());
+  File.Reset();  // closed before it is moved into place
   if (!Ok || !MoveFileExA(NewFileName.c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileA(NewFileName.c_str());
     return PipeErrorConfigNotReplaced;

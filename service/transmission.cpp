@@ -79,7 +79,7 @@ void TTransportSvc::CopyToDestination(const std::string& Source, const std::stri
 }
 
 void TTransportSvc::PutToDestination(const std::string& Source, const std::string& Folder, const std::string& Name) {
-  IdFTP.ChangeDir(Folder);
+  IdFTP.EnterDir(Folder);
   IdFTP.Put(Source, Name);
 }
 

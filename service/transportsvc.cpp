@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "rtl/files.h"
+#include "rtl/findfile.h"
 #include "rtl/format.h"
 #include "rtl/strings.h"
 #include "shared/commonhelpers.h"
@@ -23,8 +24,6 @@ const TTransferCategory TransferCategories[] = {
     {"messages", "msg", &TTransportConfig::Messages},  {"meteo", "txt", &TTransportConfig::Meteo},
     {"events", "txt", &TTransportConfig::Events},      {"footfall", "txt", &TTransportConfig::Footfall},
 };
-
-std::string Quoted(const std::string& Text) { return "\"" + Text + "\""; }
 
 }  // namespace
 
@@ -107,14 +106,11 @@ std::string TTransportSvc::DestinationText() const {
 }
 
 void TTransportSvc::RenameCorToScb(const std::string& Folder) {
-  WIN32_FIND_DATAA Data;
-  HANDLE Search = FindFirstFileA((Folder + "\\*.cor").c_str(), &Data);
-  if (Search == INVALID_HANDLE_VALUE) { return; }
-  do {
+  for (TFindFile Find(Folder + "\\*.cor"); Find.Found(); Find.Next()) {
+    const WIN32_FIND_DATAA& Data = Find.Data();
     if (Data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) { continue; }
     const std::string Target = Folder + "\\" + AnsiLowerCase(ChangeFileExt(Data.cFileName, ".scb"));
     if (FileExists(Target)) { DeleteFileA(Target.c_str()); }
     MoveFileA((Folder + "\\" + Data.cFileName).c_str(), Target.c_str());  // tried again next cycle when it fails
-  } while (FindNextFileA(Search, &Data));
-  FindClose(Search);
+  }
 }

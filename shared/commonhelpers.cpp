@@ -1,6 +1,7 @@
 #include "shared/commonhelpers.h"
 
 #include "rtl/files.h"
+#include "rtl/findfile.h"
 #include "rtl/format.h"
 
 std::string AppDir;
@@ -33,10 +34,9 @@ std::string GetField(const std::string& S, char Sep, int32_t Index) {
 }
 
 uint64_t GetFileSize64(const std::string& FileName) {
-  WIN32_FIND_DATAA Data;
-  HANDLE Search = FindFirstFileA(FileName.c_str(), &Data);
-  if (Search == INVALID_HANDLE_VALUE) { return 0; }
-  FindClose(Search);
+  const TFindFile Find(FileName);
+  if (!Find.Found()) { return 0; }
+  const WIN32_FIND_DATAA& Data = Find.Data();
   if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) { return 0; }
   return (static_cast<uint64_t>(Data.nFileSizeHigh) << 32) | Data.nFileSizeLow;
 }

@@ -4,6 +4,7 @@
 
 #include "rtl/datetime.h"
 #include "rtl/formatdatetime.h"
+#include "rtl/handles.h"
 #include "rtl/strings.h"
 #include "rtl/sync.h"
 #include "shared/commonhelpers.h"
@@ -83,10 +84,9 @@ void TrimLogFile() {
 void AppendLogLine(const std::string& Line) {
   const std::string Text = ReplaceAll(Line, "\r\n", " ") + "\r\n";
   TLockGuard Guard(TargetLock());
-  HANDLE File = CreateFileA(FLogFileName.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (File == INVALID_HANDLE_VALUE) { return; }  // the line is lost; logging never fails its caller
+  const THandle File(CreateFileA(FLogFileName.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!File.Valid()) { return; }  // the line is lost; logging never fails its caller
   DWORD Written;
-  WriteFile(File, Text.data(), static_cast<DWORD>(Text.size()), &Written, nullptr);
-  CloseHandle(File);
+  WriteFile(File.Get(), Text.data(), static_cast<DWORD>(Text.size()), &Written, nullptr);
 }

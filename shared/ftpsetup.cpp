@@ -1,5 +1,7 @@
 #include "shared/ftpsetup.h"
 
+#include "shared/ftpproxykind.h"
+
 void SetUpFtpClient(TFtpClient& Client, const TTransportConfig& Config, int32_t Destination, DWORD ReadTimeout) {
   Client.Host = Config.GetDestination(Destination);
   Client.Passive = Config.PassiveMode;
@@ -7,8 +9,7 @@ void SetUpFtpClient(TFtpClient& Client, const TTransportConfig& Config, int32_t 
   Client.Username = Config.Username;
   Client.Password = Config.Password;
   Client.ReadTimeout = ReadTimeout;
-  // The proxy kinds are numbered as the client's proxy types.
-  Client.ProxySettings.ProxyType = static_cast<TFtpProxyType>(Config.ProxyType);
+  Client.ProxySettings.ProxyType = FtpClientProxyType(Config.ProxyType);
   Client.ProxySettings.Host = Config.ProxyHost;
   Client.ProxySettings.Port = Config.ProxyPort;
   Client.ProxySettings.UserName = Config.ProxyUser;

@@ -5,7 +5,8 @@
 
 enum TTransportKind : uint8_t { tkCopy = 0, tkFtp = 1, tkFtps = 2, tkSftp = 3 };
 
-// The number is the FTP client's proxy type of the same number.
+// The numbers are stored in the configuration; FtpClientProxyType (ftpproxykind.h)
+// gives the FTP client's type of each.
 enum TFtpProxyKind : uint8_t {
   pkNone = 0,
   pkUserSite = 1,

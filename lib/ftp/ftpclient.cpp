@@ -5,6 +5,7 @@
 #include "ftp/ftperror.h"
 #include "ftp/httptunnel.h"
 #include "rtl/exceptions.h"
+#include "rtl/handles.h"
 
 namespace {
 
@@ -23,23 +24,14 @@ uint16_t CheckedPort(int Port) {
 
 [[noreturn]] void RaiseReply(const TFtpReply& Reply) { throw EFtpError(Reply.Text(), Reply.Code); }
 
-class TLocalFile {
-public:
-  explicit TLocalFile(const std::string& Name)
-      : FHandle(CreateFileA(Name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {
-    if (FHandle == INVALID_HANDLE_VALUE) {
-      RaiseLastOSError();
-    }
+THandle OpenLocalFile(const std::string& Name) {
+  THandle File(CreateFileA(Name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!File.Valid()) {
+    RaiseLastOSError();
   }
-  ~TLocalFile() { CloseHandle(FHandle); }
-  TLocalFile(const TLocalFile&) = delete;
-  TLocalFile& operator=(const TLocalFile&) = delete;
-  HANDLE Handle() const { return FHandle; }
-
-private:
-  HANDLE FHandle;
-};
+  return File;
+}
 
 }  // namespace
 
@@ -67,6 +59,7 @@ void TFtpClient::RequireConnected() const {
 }
 
 void TFtpClient::Disconnect() {
+  FWorkingDir.clear();
   FControl.Close();
   FReplies.Reset();
 }
@@ -159,7 +152,16 @@ void TFtpClient::SetBinaryTransfer() {
   }
 }
 
-void TFtpClient::ChangeDir(const std::string& Path) { CommandOk("CWD " + Path); }
+void TFtpClient::ChangeDir(const std::string& Path) {
+  FWorkingDir.clear();
+  CommandOk("CWD " + Path);
+  // A relative path's target depends on where the session was.
+  if (!Path.empty() && Path[0] == '/') { FWorkingDir = Path; }
+}
+
+void TFtpClient::EnterDir(const std::string& Path) {
+  if (Path.empty() || Path != FWorkingDir) { ChangeDir(Path); }
+}
 
 void TFtpClient::MakeDir(const std::string& Path) { CommandOk("MKD " + Path); }
 
@@ -205,7 +207,7 @@ void TFtpClient::OpenDataChannel(TFtpSocket& Data, TFtpSocket& Listener) {
     if (ThroughHttpProxy()) {
       OpenHttpTunnel(Data, ProxySettings, DataHost, DataPort, ConnectTimeout, WaitLimit());
     } else {
-      Data.Connect(DataHost, DataPort, ConnectTimeout);
+      Data.StartConnect(DataHost, DataPort);  // Put finishes it once STOR is on its way
     }
     return;
   }
@@ -236,6 +238,22 @@ void TFtpClient::SendFile(HANDLE File, TFtpSocket& Data) {
   }
 }
 
+// STOR goes out while the passive data connection is still being made, which
+// saves waiting for the connection before the command. A data connection that
+// fails then leaves the server's answer to STOR unread: the session is closed,
+// so that no later reply is taken for another command's.
+TFtpReply TFtpClient::StartStore(const std::string& RemoteName, TFtpSocket& Data) {
+  RequireConnected();
+  try {
+    FControl.SendText("STOR " + RemoteName + "\r\n", WaitLimit());
+    Data.FinishConnect(ConnectTimeout);
+  } catch (...) {
+    Disconnect();
+    throw;
+  }
+  return ReadReply(WaitLimit());
+}
+
 // The server owes the reply to STOR and the one to ABOR; a session that does
 // not give them in time is closed.
 void TFtpClient::FinishAbortedTransfer(TFtpSocket& Data) {
@@ -254,7 +272,7 @@ void TFtpClient::Put(const std::string& LocalFile, const std::string& RemoteName
   if (!Passive && ThroughHttpProxy()) {
     throw EFtpError("Active mode is not possible through an HTTP proxy; use passive mode.");
   }
-  TLocalFile File(LocalFile);
+  const THandle File = OpenLocalFile(LocalFile);
   TFtpSocket Data;
   TFtpSocket Listener;
   BeginTransfer();
@@ -264,7 +282,7 @@ void TFtpClient::Put(const std::string& LocalFile, const std::string& RemoteName
   } EndGuard{*this};
 
   OpenDataChannel(Data, Listener);
-  TFtpReply Reply = Command("STOR " + RemoteName);
+  TFtpReply Reply = StartStore(RemoteName, Data);
   if (!Reply.Preliminary()) {
     RaiseReply(Reply);
   }
@@ -273,7 +291,7 @@ void TFtpClient::Put(const std::string& LocalFile, const std::string& RemoteName
       Data.Accept(Listener, ConnectTimeout, FAbortEvent.Handle());
       Listener.Close();
     }
-    SendFile(File.Handle(), Data);
+    SendFile(File.Get(), Data);
     Data.CloseGracefully();
   } catch (const EFtpAborted&) {
     FinishAbortedTransfer(Data);

@@ -35,6 +35,9 @@ public:
   // Selects binary transfers (TYPE I); the only type this client sends in.
   void SetBinaryTransfer();
   void ChangeDir(const std::string& Path);
+  // ChangeDir, unless the session is known to be in that absolute folder already
+  // (it entered it with the last folder command): saves a round trip per file.
+  void EnterDir(const std::string& Path);
   void MakeDir(const std::string& Path);
   // Uploads LocalFile as RemoteName, replacing it (STOR).
   void Put(const std::string& LocalFile, const std::string& RemoteName);
@@ -59,6 +62,7 @@ private:
   TFtpReply CommandOk(const std::string& Line);
   void LogOn();
   void OpenDataChannel(TFtpSocket& Data, TFtpSocket& Listener);
+  TFtpReply StartStore(const std::string& RemoteName, TFtpSocket& Data);
   void SendFile(HANDLE File, TFtpSocket& Data);
   void FinishAbortedTransfer(TFtpSocket& Data);
   void BeginTransfer();
@@ -69,4 +73,5 @@ private:
   TCriticalSection FTransferLock;
   bool FTransferActive = false;
   TEvent FAbortEvent;
+  std::string FWorkingDir;  // the absolute folder the session entered last; empty when unknown
 };

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-// Numbered as the configuration stores them.
 enum class TFtpProxyType : uint8_t {
   None,             // straight to the server
   UserSite,         // USER user@host[:port]

@@ -70,6 +70,11 @@ bool TFtpSocket::WaitFor(long Events, DWORD TimeoutMs, HANDLE CancelEvent) {
 }
 
 void TFtpSocket::Connect(const std::string& Host, uint16_t Port, DWORD TimeoutMs) {
+  StartConnect(Host, Port);
+  FinishConnect(TimeoutMs);
+}
+
+void TFtpSocket::StartConnect(const std::string& Host, uint16_t Port) {
   Close();
   sockaddr_in Address = ResolveHost(Host, Port);
   SOCKET Socket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -79,16 +84,25 @@ void TFtpSocket::Connect(const std::string& Host, uint16_t Port, DWORD TimeoutMs
   Attach(Socket);
   BOOL NoDelay = TRUE;
   setsockopt(FSocket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&NoDelay), sizeof(NoDelay));
-  try {
-    if (connect(FSocket, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) != 0) {
-      int Error = WSAGetLastError();
-      if (Error != WSAEWOULDBLOCK) {
-        RaiseSocketError(Error);
-      }
-      if (!WaitFor(FD_CONNECT, TimeoutMs, nullptr)) {
-        RaiseSocketError(WSAETIMEDOUT);
-      }
+  if (connect(FSocket, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) != 0) {
+    int Error = WSAGetLastError();
+    if (Error != WSAEWOULDBLOCK) {
+      Close();
+      RaiseSocketError(Error);
     }
+    FConnecting = true;
+  }
+}
+
+void TFtpSocket::FinishConnect(DWORD TimeoutMs) {
+  if (!FConnecting) {
+    return;
+  }
+  try {
+    if (!WaitFor(FD_CONNECT, TimeoutMs, nullptr)) {
+      RaiseSocketError(WSAETIMEDOUT);
+    }
+    FConnecting = false;
   } catch (...) {
     Close();
     throw;
@@ -191,6 +205,7 @@ void TFtpSocket::CloseGracefully() {
 }
 
 void TFtpSocket::Close() {
+  FConnecting = false;
   if (FSocket != INVALID_SOCKET) {
     closesocket(FSocket);
     FSocket = INVALID_SOCKET;

@@ -16,6 +16,10 @@ public:
 
   bool IsOpen() const { return FSocket != INVALID_SOCKET; }
   void Connect(const std::string& Host, uint16_t Port, DWORD TimeoutMs);
+  // Connect in two halves, so that other work can go on while the connection is
+  // made: the first starts it, the second waits until it is made (or raises).
+  void StartConnect(const std::string& Host, uint16_t Port);
+  void FinishConnect(DWORD TimeoutMs);
   // Listens on an ephemeral port of the given local address.
   void Listen(const sockaddr_in& LocalAddress);
   // Takes the first connection of a listening socket; the listener stays open.
@@ -38,6 +42,7 @@ private:
 
   SOCKET FSocket = INVALID_SOCKET;
   WSAEVENT FEvent = WSA_INVALID_EVENT;
+  bool FConnecting = false;  // StartConnect left the connection under way
 };
 
 // The text of a Winsock error code, as EFtpError raises it.

@@ -1,9 +1,9 @@
-#include "datetime.h"
+#include "rtl/datetime.h"
 
 #include <cmath>
 #include <cstdlib>
 
-#include "exceptions.h"
+#include "rtl/exceptions.h"
 
 namespace {
 

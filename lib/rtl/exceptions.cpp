@@ -1,8 +1,8 @@
-#include "exceptions.h"
+#include "rtl/exceptions.h"
 
 #include <windows.h>
 
-#include "format.h"
+#include "rtl/format.h"
 
 std::string SysErrorMessage(uint32_t ErrorCode) {
   char Buffer[1024];

@@ -1,4 +1,4 @@
-#include "files.h"
+#include "rtl/files.h"
 
 #include <windows.h>
 

@@ -1,10 +1,10 @@
-#include "format.h"
+#include "rtl/format.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "exceptions.h"
-#include "formatsettings.h"
+#include "rtl/exceptions.h"
+#include "rtl/formatsettings.h"
 
 int64_t FormatArg::AsInt() const {
   switch (FKind) {

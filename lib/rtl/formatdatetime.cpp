@@ -1,9 +1,9 @@
-#include "formatdatetime.h"
+#include "rtl/formatdatetime.h"
 
 #include <cctype>
 #include <cmath>
 
-#include "format.h"
+#include "rtl/format.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #pragma once
 #include <string>
 
-#include "datetime.h"
-#include "formatsettings.h"
+#include "rtl/datetime.h"
+#include "rtl/formatsettings.h"
 
 std::string FormatDateTime(const std::string& Pattern, TDateTime Value, const TFormatSettings& Settings);
 std::string FormatDateTime(const std::string& Pattern, TDateTime Value);

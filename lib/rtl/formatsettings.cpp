@@ -1,4 +1,4 @@
-#include "formatsettings.h"
+#include "rtl/formatsettings.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
-#include "inifiles.h"
+#include "rtl/inifiles.h"
 
 #include <windows.h>
 
-#include "format.h"
-#include "strings.h"
+#include "rtl/format.h"
+#include "rtl/strings.h"
 
 int32_t TCustomIniFile::ReadInteger(const std::string& Section, const std::string& Ident, int32_t Default) {
   std::string Value = ReadString(Section, Ident, "");

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "exceptions.h"
+#include "rtl/exceptions.h"
 
 // A write that the platform refused: "Unable to write to %s" with the file name.
 class EIniFileException : public Exception {

@@ -1,8 +1,8 @@
-#include "meminifile.h"
+#include "rtl/meminifile.h"
 
-#include "format.h"
-#include "strings.h"
-#include "textfile.h"
+#include "rtl/format.h"
+#include "rtl/strings.h"
+#include "rtl/textfile.h"
 
 TMemIniFile::TMemIniFile(std::string FileName) : TCustomIniFile(std::move(FileName)) {
   TTextFileReader Reader(this->FileName());

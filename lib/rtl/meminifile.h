@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "inifiles.h"
+#include "rtl/inifiles.h"
 
 class TMemIniFile : public TCustomIniFile {
 public:

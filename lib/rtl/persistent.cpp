@@ -1,5 +1,5 @@
-#include "persistent.h"
+#include "rtl/persistent.h"
 
-#include "exceptions.h"
+#include "rtl/exceptions.h"
 
 void TPersistent::AssignTo(TPersistent&) const { throw EConvertError("Cannot assign object"); }

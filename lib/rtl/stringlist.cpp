@@ -1,8 +1,8 @@
-#include "stringlist.h"
+#include "rtl/stringlist.h"
 
 #include <algorithm>
 
-#include "strings.h"
+#include "rtl/strings.h"
 
 int TStringList::AddObject(const std::string& S, void* Object) {
   FItems.push_back({S, Object, {}});

@@ -1,8 +1,8 @@
-#include "strings.h"
+#include "rtl/strings.h"
 
 #include <windows.h>
 
-#include "exceptions.h"
+#include "rtl/exceptions.h"
 
 namespace {
 bool IsBlank(char C) { return static_cast<unsigned char>(C) <= ' '; }
@@ -43,6 +43,12 @@ bool AnsiSameText(const std::string& A, const std::string& B) { return AnsiCompa
 
 std::string AnsiSortKey(const std::string& S) {
   const DWORD Flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+  // One call for a key that fits the buffer, as every file name's does; the
+  // directory listing makes one key per file.
+  char Buffer[512];
+  const int Fitted = LCMapStringA(LOCALE_USER_DEFAULT, Flags, S.data(), static_cast<int>(S.size()), Buffer,
+                                  static_cast<int>(sizeof(Buffer)));
+  if (Fitted > 0) { return std::string(Buffer, Fitted); }
   const int Size = LCMapStringA(LOCALE_USER_DEFAULT, Flags, S.data(), static_cast<int>(S.size()), nullptr, 0);
   std::string Key(Size > 0 ? Size : 0, '\0');
   if (Size > 0) { LCMapStringA(LOCALE_USER_DEFAULT, Flags, S.data(), static_cast<int>(S.size()), Key.data(), Size); }
@@ -97,6 +103,8 @@ int32_t StrToInt(const std::string& S) {
 }
 
 std::string IntToStr(int64_t Value) { return std::to_string(Value); }
+
+std::string Quoted(const std::string& S) { return "\"" + S + "\""; }
 
 std::string ReplaceAll(std::string S, const std::string& From, const std::string& To) {
   if (From.empty()) { return S; }

@@ -28,3 +28,5 @@ std::string IntToStr(int64_t Value);
 
 // Every occurrence of From replaced by To.
 std::string ReplaceAll(std::string S, const std::string& From, const std::string& To);
+// S between two double-quote characters, as it is; quotes inside are not doubled.
+std::string Quoted(const std::string& S);

@@ -1,6 +1,6 @@
-#include "textfile.h"
+#include "rtl/textfile.h"
 
-#include "exceptions.h"
+#include "rtl/exceptions.h"
 
 namespace {
 constexpr size_t BufferSize = 65536;
@@ -10,10 +10,6 @@ TTextFileReader::TTextFileReader(const std::string& FileName)
     : FHandle(CreateFileA(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
-TTextFileReader::~TTextFileReader() {
-  if (Opened()) { CloseHandle(FHandle); }
-}
-
 bool TTextFileReader::Fill() {
   if (!Opened() || FFailed) { return false; }
   FBuffer.erase(0, FPos);
@@ -21,7 +17,7 @@ bool TTextFileReader::Fill() {
   const size_t Kept = FBuffer.size();
   FBuffer.resize(Kept + BufferSize);
   DWORD Read = 0;
-  if (!ReadFile(FHandle, &FBuffer[Kept], BufferSize, &Read, nullptr)) {
+  if (!ReadFile(FHandle.Get(), &FBuffer[Kept], BufferSize, &Read, nullptr)) {
     FFailed = true;
     Read = 0;
   }
@@ -48,41 +44,39 @@ bool TTextFileReader::ReadLine(std::string& Line) {
 TTextFileWriter::TTextFileWriter(const std::string& FileName)
     : FHandle(CreateFileA(FileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr)) {
-  if (FHandle == INVALID_HANDLE_VALUE) { RaiseLastOSError(); }
+  if (!FHandle.Valid()) { RaiseLastOSError(); }
 }
 
 TTextFileWriter::~TTextFileWriter() {
-  if (FHandle == INVALID_HANDLE_VALUE) { return; }
+  if (!FHandle.Valid()) { return; }
   DWORD Written;
-  WriteFile(FHandle, FBuffer.data(), static_cast<DWORD>(FBuffer.size()), &Written, nullptr);
-  CloseHandle(FHandle);
+  WriteFile(FHandle.Get(), FBuffer.data(), static_cast<DWORD>(FBuffer.size()), &Written, nullptr);
 }
 
 void TTextFileWriter::Flush() {
   DWORD Written = 0;
-  if (!WriteFile(FHandle, FBuffer.data(), static_cast<DWORD>(FBuffer.size()), &Written, nullptr) ||
+  if (!WriteFile(FHandle.Get(), FBuffer.data(), static_cast<DWORD>(FBuffer.size()), &Written, nullptr) ||
       Written != FBuffer.size()) {
     const DWORD Error = GetLastError();
-    CloseHandle(FHandle);
-    FHandle = INVALID_HANDLE_VALUE;
+    FHandle.Reset();
     RaiseLastOSError(Error);
   }
   FBuffer.clear();
 }
 
-void TTextFileWriter::WriteLine(const std::string& Line) {
-  if (FHandle == INVALID_HANDLE_VALUE) { RaiseLastOSError(ERROR_INVALID_HANDLE); }
-  FBuffer += Line;
-  FBuffer += "\r\n";
+void TTextFileWriter::WriteLine(const std::string& Line) { Write(Line + "\r\n"); }
+
+void TTextFileWriter::Write(const std::string& Text) {
+  if (!FHandle.Valid()) { RaiseLastOSError(ERROR_INVALID_HANDLE); }
+  FBuffer += Text;
   if (FBuffer.size() >= BufferSize) { Flush(); }
 }
 
 void TTextFileWriter::Close() {
-  if (FHandle == INVALID_HANDLE_VALUE) { return; }
+  if (!FHandle.Valid()) { return; }
   Flush();
-  const bool OnDisk = FlushFileBuffers(FHandle);
+  const bool OnDisk = FlushFileBuffers(FHandle.Get());
   const DWORD Error = GetLastError();
-  CloseHandle(FHandle);
-  FHandle = INVALID_HANDLE_VALUE;
+  FHandle.Reset();
   if (!OnDisk) { RaiseLastOSError(Error); }
 }

@@ -1,6 +1,6 @@
-#include "thread.h"
+#include "rtl/thread.h"
 
-#include "exceptions.h"
+#include "rtl/exceptions.h"
 
 TThread::~TThread() {
   Terminate();

@@ -8,7 +8,8 @@
 #include "console/svcctrl.h"
 #include "rtl/exceptions.h"
 #include "shared/transportconfig.h"
-#include "tests/service/testfolder.h"
+#include "rtl/files.h"
+#include "support/scratchdir.h"
 
 namespace {
 

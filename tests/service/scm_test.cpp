@@ -4,9 +4,10 @@
 #include <cstring>
 
 #include "support/runprogram.h"
+#include "rtl/files.h"
 #include "service/pipemessages.h"
 #include "tests/service/pipeclient.h"
-#include "tests/service/testfolder.h"
+#include "support/scratchdir.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "service/pipesecurity.h"
 #include "shared/commonhelpers.h"
 #include "tests/service/recordingservice.h"
-#include "tests/service/testfolder.h"
+#include "support/scratchdir.h"
 
 class ServiceFixture : public ::testing::Test {
 protected:

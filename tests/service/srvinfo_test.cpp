@@ -122,6 +122,30 @@ TEST(SrvInfo, CountsConnectionsRequestsAndAnswers) {
   EXPECT_EQ(Last.WriteErrors, 0u);
 }
 
+// One-call clients in a row while another client holds an instance: each is
+// answered, and every connection, request and answer is counted once, however
+// the server chains its steps and takes back the instances whose client left.
+TEST(SrvInfo, ClientsInARowAreEachAnsweredAndCountedOnce) {
+  const std::string Name = UniquePipeName("InARow");
+  auto Server = StartInfoServer(Name, 2);
+  TPipeConnection Holder;
+  ASSERT_TRUE(Holder.Open(PipePath(Name)));
+  constexpr uint32_t Calls = 40;
+  std::string Answer;
+  for (uint32_t I = 0; I < Calls; ++I) {
+    Answer = Call(PipePath(Name), MakeRequest(ReqGetStats));
+    ASSERT_EQ(Answer.size(), 595u) << "call " << I;
+  }
+  ASSERT_TRUE(Holder.Transact(MakeRequest(ReqGetStats), Answer));
+  const TPipeServerStats Stats = PipeStatsOf(Answer);
+  EXPECT_EQ(Stats.Connections, Calls + 1);
+  EXPECT_EQ(Stats.ConnectErrors, 0u);
+  EXPECT_EQ(Stats.Requests, Calls + 1);
+  EXPECT_EQ(Stats.Answers, Calls);
+  EXPECT_EQ(Stats.BytesSent, 595 * static_cast<int64_t>(Calls));
+  EXPECT_EQ(Stats.WriteErrors, 0u);
+}
+
 TEST(SrvInfo, SeveralClientsAtOnceWhileTheHandlerIsSetAndCleared) {
   const std::string Name = UniquePipeName("Clients");
   auto Server = StartInfoServer(Name);

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
+
+#include "rtl/findfile.h"
 
 namespace {
 std::string TempRoot() {
@@ -17,51 +20,59 @@ std::string TempRoot() {
 std::string Verbatim(const std::string& Path) {
   return Path.size() > 2 && Path[1] == ':' ? "\\\\?\\" + Path : Path;
 }
+
+// A helper that cannot make what a test stands on stops the test where the cause is.
+void Require(bool Done, const std::string& What) {
+  if (!Done) { throw std::runtime_error(What + " failed, error " + std::to_string(GetLastError())); }
+}
 }  // namespace
 
 TScratchDir::TScratchDir(const std::string& Name)
     : FPath(TempRoot() + "norvask_" + Name + "_" + std::to_string(GetCurrentProcessId())) {
   RemoveTree(FPath);
-  CreateDirectoryA(FPath.c_str(), nullptr);
+  Require(CreateDirectoryA(FPath.c_str(), nullptr), "creating " + FPath);
+}
+
+std::string MakeTestFolder(const std::string& Name) {
+  static int Counter = 0;
+  const std::string Folder = TempRoot() + Name + "_" + std::to_string(GetCurrentProcessId()) + "_" +
+                             std::to_string(GetTickCount()) + "_" + std::to_string(++Counter);
+  Require(CreateDirectoryA(Folder.c_str(), nullptr), "creating " + Folder);
+  return Folder;
 }
 
 TScratchDir::~TScratchDir() { RemoveTree(FPath); }
 
 void RemoveTree(const std::string& Path) {
-  WIN32_FIND_DATAA Data;
-  HANDLE Search = FindFirstFileA((Path + "\\*").c_str(), &Data);
-  if (Search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string Name = Data.cFileName;
-      if (Name == "." || Name == "..") { continue; }
-      const std::string Full = Path + "\\" + Name;
-      if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(Full);
-      } else {
-        SetFileAttributesA(Verbatim(Full).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(Verbatim(Full).c_str());
-      }
-    } while (FindNextFileA(Search, &Data));
-    FindClose(Search);
+  for (TFindFile Find(Path + "\\*"); Find.Found(); Find.Next()) {
+    const WIN32_FIND_DATAA& Data = Find.Data();
+    const std::string Name = Data.cFileName;
+    if (Name == "." || Name == "..") { continue; }
+    const std::string Full = Path + "\\" + Name;
+    if (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveTree(Full);
+    } else {
+      SetFileAttributesA(Verbatim(Full).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(Verbatim(Full).c_str());
+    }
   }
   RemoveDirectoryA(Path.c_str());
 }
 
 std::vector<std::string> FileNamesIn(const std::string& Folder) {
   std::vector<std::string> Names;
-  WIN32_FIND_DATAA Data;
-  HANDLE Search = FindFirstFileA((Folder + "\\*").c_str(), &Data);
-  if (Search == INVALID_HANDLE_VALUE) { return Names; }
-  do {
-    if (!(Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) { Names.push_back(Data.cFileName); }
-  } while (FindNextFileA(Search, &Data));
-  FindClose(Search);
+  for (TFindFile Find(Folder + "\\*"); Find.Found(); Find.Next()) {
+    if (!(Find.Data().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) { Names.push_back(Find.Data().cFileName); }
+  }
   std::sort(Names.begin(), Names.end());
   return Names;
 }
 
 void WriteTextFile(const std::string& FileName, const std::string& Text) {
-  std::ofstream(FileName, std::ios::binary | std::ios::trunc) << Text;
+  std::ofstream Out(FileName, std::ios::binary | std::ios::trunc);
+  Out << Text;
+  Out.close();
+  if (!Out) { throw std::runtime_error("writing " + FileName + " failed"); }
 }
 
 std::vector<std::string> ReadLines(const std::string& FileName) {

@@ -15,11 +15,16 @@ private:
   std::string FPath;
 };
 
+// A new, empty folder under the temporary directory at each call, for a test that
+// removes it itself (RemoveTree).
+std::string MakeTestFolder(const std::string& Name);
+
 // The names of the files in a folder as the file system holds them, sorted.
 std::vector<std::string> FileNamesIn(const std::string& Folder);
 // Removes a folder and everything in it (read-only files included).
 void RemoveTree(const std::string& Path);
-// Writes Text to a new file, replacing an old one.
+// Writes Text to a new file, replacing an old one; throws std::runtime_error
+// when the file cannot be written, so that the test fails there.
 void WriteTextFile(const std::string& FileName, const std::string& Text);
 std::string ReadTextFile(const std::string& FileName);
 // The lines of a file without their CR LF.

@@ -96,6 +96,44 @@ TEST(FtpClient, MakesEntersAndDeletes) {
   Client.Quit();
 }
 
+// EnterDir skips the folder command only where the session is known to be: a
+// stale guess would put the file into the wrong folder.
+TEST(FtpClient, EnterDirLandsEveryUploadInItsFolder) {
+  TFtpClient Client;
+  SetUpClient(Client);
+  Client.Connect();
+  for (const char* Folder : {"/enter-a", "/enter-b", "/enter-a/sub"}) {
+    try {
+      Client.MakeDir(Folder);
+    } catch (const EFtpError&) {
+      // left by an earlier run
+    }
+  }
+  std::string Local = LocalPath("entered.txt");
+  WritePatternFile(Local, 10);
+  Client.EnterDir("/enter-a");
+  Client.Put(Local, "1.txt");
+  Client.EnterDir("/enter-a");
+  Client.Put(Local, "2.txt");
+  Client.EnterDir("/enter-b");
+  Client.Put(Local, "3.txt");
+  Client.ChangeDir("/enter-a");
+  Client.ChangeDir("sub");  // relative: the session's folder is no longer known by name
+  Client.EnterDir("/enter-a");
+  Client.Put(Local, "4.txt");
+  // A new session starts at the server's root, whatever the old one entered last.
+  Client.Quit();
+  Client.Connect();
+  Client.EnterDir("/enter-a");
+  Client.Put(Local, "5.txt");
+  Client.Quit();
+  for (const char* Path : {"enter-a/1.txt", "enter-a/2.txt", "enter-b/3.txt", "enter-a/4.txt", "enter-a/5.txt"}) {
+    EXPECT_TRUE(FileExists(HomePath(Path))) << Path;
+  }
+  EXPECT_FALSE(FileExists(HomePath("enter-a/sub/4.txt")));
+  EXPECT_FALSE(FileExists(HomePath("5.txt")));
+}
+
 TEST(FtpClient, LogOnFailures) {
   TFtpClient Client;
   SetUpClient(Client);

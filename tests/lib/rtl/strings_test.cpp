@@ -84,7 +84,10 @@ TEST(StringList, KeepsTheObjectOfEachItem) {
 TEST(Strings, SortKeysOrderAsTheLocalesComparison) {
   const std::vector<std::string> Names{"a.scb", "A.SCB", "b.scb", "B2.scb", "co-op.txt", "coop.txt", "c\xE9.txt",
                                        "ce.txt", "CF.txt", "it's.txt", "its.txt", "10.txt", "9.txt", "_x.txt",
-                                       "x_.txt", "\xC9t\xE9.txt", "ete.txt", "zz.txt", "", " "};
+                                       "x_.txt", "\xC9t\xE9.txt", "ete.txt", "zz.txt", "", " ",
+                                       // keys longer than the first try's buffer
+                                       std::string(300, 'a') + "b", std::string(300, 'A') + "c",
+                                       std::string(300, 'a')};
   for (const std::string& A : Names) {
     for (const std::string& B : Names) {
       const int ByText = AnsiCompareText(A, B);

@@ -15,7 +15,7 @@
 #include "rtl/files.h"
 #include "service/baseservice.h"
 #include "service/pipesecurity.h"
-#include "service/serviceapp.h"
+#include "svcframework/serviceapp.h"
 #include "shared/commonhelpers.h"
 #include "shared/sharedunits.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "service.h"
+#include "svcframework/service.h"
 
 // The service that ServiceMain runs; set before the dispatcher starts.
 void SetDispatchedService(TService* Service);

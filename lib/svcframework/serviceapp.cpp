@@ -1,11 +1,11 @@
-#include "serviceapp.h"
+#include "svcframework/serviceapp.h"
 
 #include <windows.h>
 
 #include "rtl/exceptions.h"
 #include "rtl/strings.h"
-#include "servicemain.h"
-#include "serviceinstaller.h"
+#include "svcframework/servicemain.h"
+#include "svcframework/serviceinstaller.h"
 
 namespace {
 

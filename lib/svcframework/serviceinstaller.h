@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-// Own process, demand start, LocalSystem, the running program as its binary.
+// Own process, auto start, LocalSystem, the running program as its binary.
 // Both raise EOSError when the manager refuses.
 void InstallService(const std::string& Name, const std::string& DisplayName);
 void UninstallService(const std::string& Name);

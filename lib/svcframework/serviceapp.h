@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "service.h"
+#include "svcframework/service.h"
 
 class TServiceApplication {
 public:

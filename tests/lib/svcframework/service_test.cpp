@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "service/service.h"
+#include "svcframework/service.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "service.h"
+#include "svcframework/service.h"
 
 #include <exception>
 

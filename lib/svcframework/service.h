@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "eventlogger.h"
+#include "svcframework/eventlogger.h"
 
 // The thread message that carries a control request; wParam is the control code.
 constexpr UINT CM_SERVICE_CONTROL_CODE = WM_USER + 1;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "service/serviceapp.h"
+#include "svcframework/serviceapp.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ protected:
   std::vector<TShown> Shown;
 };
 
-TEST_F(ServiceCommandLine, InstallRegistersADemandStartOwnProcessService) {
+TEST_F(ServiceCommandLine, InstallRegistersAnAutoStartOwnProcessService) {
   ASSERT_EQ(App.Run({"INSTALL"}), 0);
   ASSERT_EQ(Shown.size(), 1u);
   EXPECT_EQ(Shown[0].Text, "Service installed successfully");

@@ -1,4 +1,4 @@
-#include "servicemain.h"
+#include "svcframework/servicemain.h"
 
 #include <atomic>
 
