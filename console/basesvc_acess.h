@@ -80,7 +80,11 @@ protected:
   void HoldStatusText(const std::string& Text);
   static constexpr DWORD NoteHoldMs = 10000;
   void InvalidateLeds();
-  void RepaintStatus() { SbMain.Repaint(); }
+  // A step's text, painted at once: the step that follows holds up the message loop.
+  void ShowProgress(const std::string& Text) {
+    SetStatusText(Text);
+    SbMain.Repaint();
+  }
   // One transaction on a pipe of the service; the answer is in FAnswer.
   bool CallPipe(const std::string& PipeName, int32_t RequestSize, DWORD& AnswerSize);
 

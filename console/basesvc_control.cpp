@@ -20,9 +20,8 @@ void TSvcWndBase::BtnSrvStartClick() {
     return;
   }
   THourglass Wait;
-  SetStatusText(ServiceStateText(SERVICE_START_PENDING));
   SetBusy(false);
-  RepaintStatus();
+  ShowProgress(ServiceStateText(SERVICE_START_PENDING));
   StartServiceAndWait(FScm, FServiceName);
   SetStatusText(ServiceStateText(SERVICE_RUNNING));
   ClearStateLabels();
@@ -35,9 +34,8 @@ void TSvcWndBase::BtnSrvStopClick() {
     return;
   }
   THourglass Wait;
-  SetStatusText(ServiceStateText(SERVICE_STOP_PENDING));
   SetBusy(false);
-  RepaintStatus();
+  ShowProgress(ServiceStateText(SERVICE_STOP_PENDING));
   StopServiceAndWait(FScm, FServiceName);
   SetStatusText(ServiceStateText(SERVICE_STOPPED));
   LabNextFileCheckAtVal.SetCaption("");
@@ -55,15 +53,12 @@ void TSvcWndBase::RestartService() {
   if (Stopped && ShowMessageBox(Handle(), LoadStr(IDS_RESTART_CONFIRM), mkConfirmation) != IDYES) { return; }
   THourglass Wait;
   if (!Stopped) {
-    SetStatusText(ServiceStateText(SERVICE_STOP_PENDING));
-    RepaintStatus();
+    ShowProgress(ServiceStateText(SERVICE_STOP_PENDING));
     StopServiceAndWait(FScm, FServiceName);
   }
-  SetStatusText(LoadStr(IDS_CHANGING_CONFIG));
-  RepaintStatus();
+  ShowProgress(LoadStr(IDS_CHANGING_CONFIG));
   ChangeServiceLogon(FScm);
-  SetStatusText(ServiceStateText(SERVICE_START_PENDING));
-  RepaintStatus();
+  ShowProgress(ServiceStateText(SERVICE_START_PENDING));
   StartServiceAndWait(FScm, FServiceName);
   SetStatusText(ServiceStateText(SERVICE_RUNNING));
 }

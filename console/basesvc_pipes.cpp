@@ -32,8 +32,7 @@ bool TSvcWndBase::CallPipe(const std::string& PipeName, int32_t RequestSize, DWO
 }
 
 void TSvcWndBase::ReceiveConfig() {
-  SetStatusText(Format(LoadStr(IDS_RECEIVING_CONFIG), GetPcDisplayName()));
-  RepaintStatus();
+  ShowProgress(Format(LoadStr(IDS_RECEIVING_CONFIG), GetPcDisplayName()));
   CallGetConfig();
 }
 
@@ -70,8 +69,7 @@ void TSvcWndBase::SaveLocalConfig(const uint8_t* Data, int32_t Count) {
 
 bool TSvcWndBase::SendConfig() {
   try {
-    SetStatusText(Format(LoadStr(IDS_SENDING_CONFIG), GetPcDisplayName()));
-    RepaintStatus();
+    ShowProgress(Format(LoadStr(IDS_SENDING_CONFIG), GetPcDisplayName()));
     CallSetConfig();
     return true;
   } catch (const std::exception& Error) {

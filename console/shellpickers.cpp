@@ -8,6 +8,17 @@ PIDLIST_ABSOLUTE ShowPicker(BROWSEINFOA& Info) {
   return BrowseHook ? BrowseHook(Info) : SHBrowseForFolderA(&Info);
 }
 
+// A picker below Root that returns the chosen item's display name in Chosen (MAX_PATH).
+BROWSEINFOA PickerInfo(HWND Owner, PIDLIST_ABSOLUTE Root, char* Chosen, const std::string& Title, UINT Flags) {
+  BROWSEINFOA Info{};
+  Info.hwndOwner = Owner;
+  Info.pidlRoot = Root;
+  Info.pszDisplayName = Chosen;
+  Info.lpszTitle = Title.c_str();
+  Info.ulFlags = Flags;
+  return Info;
+}
+
 // Opens the folder picker on the path it is given.
 int CALLBACK SelectInitialFolder(HWND Picker, UINT Notification, LPARAM, LPARAM InitialPath) {
   if (Notification == BFFM_INITIALIZED) { SendMessageA(Picker, BFFM_SETSELECTIONA, TRUE, InitialPath); }
@@ -44,12 +55,7 @@ bool BrowseForFolder(HWND Owner, const std::string& Title, std::string& Path) {
   PIDLIST_ABSOLUTE Root = nullptr;
   if (Chosen && Initial && SUCCEEDED(SHGetSpecialFolderLocation(Owner, CSIDL_DESKTOP, &Root))) {
     lstrcpynA(Initial, Path.c_str(), MAX_PATH);  // a longer path is cut, never written past the buffer
-    BROWSEINFOA Info{};
-    Info.hwndOwner = Owner;
-    Info.pidlRoot = Root;
-    Info.pszDisplayName = Chosen;
-    Info.lpszTitle = Title.c_str();
-    Info.ulFlags = BIF_RETURNONLYFSDIRS;
+    BROWSEINFOA Info = PickerInfo(Owner, Root, Chosen, Title, BIF_RETURNONLYFSDIRS);
     Info.lpfn = SelectInitialFolder;
     Info.lParam = reinterpret_cast<LPARAM>(Initial);
     if (PIDLIST_ABSOLUTE Item = ShowPicker(Info)) {
@@ -74,12 +80,7 @@ bool BrowseForComputer(HWND Owner, const std::string& Title, std::string& Name) 
   char* Chosen = Malloc.AllocText();
   PIDLIST_ABSOLUTE Root = nullptr;
   if (Chosen && SUCCEEDED(SHGetSpecialFolderLocation(Owner, CSIDL_NETWORK, &Root))) {
-    BROWSEINFOA Info{};
-    Info.hwndOwner = Owner;
-    Info.pidlRoot = Root;
-    Info.pszDisplayName = Chosen;
-    Info.lpszTitle = Title.c_str();
-    Info.ulFlags = BIF_BROWSEFORCOMPUTER;
+    BROWSEINFOA Info = PickerInfo(Owner, Root, Chosen, Title, BIF_BROWSEFORCOMPUTER);
     if (PIDLIST_ABSOLUTE Item = ShowPicker(Info)) {
       Result = true;
       Malloc.Free(Item);
