@@ -178,22 +178,29 @@ void TFtpClient::Quit() {
 void TFtpClient::Abort() {
   TLockGuard Guard(FTransferLock);
   if (FTransferActive) {
+    FAbortRequested = true;
     FAbortEvent.SetEvent();
   }
 }
 
 void TFtpClient::BeginTransfer() {
   TLockGuard Guard(FTransferLock);
-  FAbortEvent.ResetEvent();
   FTransferActive = true;
 }
 
 void TFtpClient::EndTransfer() {
+  FData.Close();
+  FListener.Close();
   TLockGuard Guard(FTransferLock);
   FTransferActive = false;
+  // Only an abort leaves the event set; most transfers need not touch it.
+  if (FAbortRequested) {
+    FAbortRequested = false;
+    FAbortEvent.ResetEvent();
+  }
 }
 
-void TFtpClient::OpenDataChannel(TFtpSocket& Data, TFtpSocket& Listener) {
+void TFtpClient::OpenDataChannel() {
   if (Passive) {
     TFtpReply Reply = Command("PASV");
     std::string DataHost;
@@ -205,14 +212,14 @@ void TFtpClient::OpenDataChannel(TFtpSocket& Data, TFtpSocket& Listener) {
       throw EFtpError("Invalid passive reply: " + Reply.Text());
     }
     if (ThroughHttpProxy()) {
-      OpenHttpTunnel(Data, ProxySettings, DataHost, DataPort, ConnectTimeout, WaitLimit());
+      OpenHttpTunnel(FData, ProxySettings, DataHost, DataPort, ConnectTimeout, WaitLimit());
     } else {
-      Data.StartConnect(DataHost, DataPort);  // Put finishes it once STOR is on its way
+      FData.StartConnect(DataHost, DataPort);  // Put finishes it once STOR is on its way
     }
     return;
   }
-  Listener.Listen(FControl.LocalAddress());
-  sockaddr_in Address = Listener.LocalAddress();
+  FListener.Listen(FControl.LocalAddress());
+  sockaddr_in Address = FListener.LocalAddress();
   const uint8_t* Ip = reinterpret_cast<const uint8_t*>(&Address.sin_addr);
   uint16_t ListenPort = ntohs(Address.sin_port);
   CommandOk("PORT " + std::to_string(Ip[0]) + "," + std::to_string(Ip[1]) + "," + std::to_string(Ip[2]) +
@@ -220,7 +227,7 @@ void TFtpClient::OpenDataChannel(TFtpSocket& Data, TFtpSocket& Listener) {
             std::to_string(ListenPort & 0xFF));
 }
 
-void TFtpClient::SendFile(HANDLE File, TFtpSocket& Data) {
+void TFtpClient::SendFile(HANDLE File) {
   LARGE_INTEGER Size{};
   GetFileSizeEx(File, &Size);
   // Small files, the common case, do not pay for the large buffer.
@@ -234,7 +241,11 @@ void TFtpClient::SendFile(HANDLE File, TFtpSocket& Data) {
     if (Read == 0) {
       return;
     }
-    Data.SendAll(Buffer.data(), Read, WaitLimit(), FAbortEvent.Handle());
+    // Sends that never have to wait would not see the event: look between pieces.
+    if (FAbortRequested) {
+      throw EFtpAborted();
+    }
+    FData.SendAll(Buffer.data(), Read, WaitLimit(), FAbortEvent.Handle());
   }
 }
 
@@ -242,11 +253,11 @@ void TFtpClient::SendFile(HANDLE File, TFtpSocket& Data) {
 // saves waiting for the connection before the command. A data connection that
 // fails then leaves the server's answer to STOR unread: the session is closed,
 // so that no later reply is taken for another command's.
-TFtpReply TFtpClient::StartStore(const std::string& RemoteName, TFtpSocket& Data) {
+TFtpReply TFtpClient::StartStore(const std::string& RemoteName) {
   RequireConnected();
   try {
     FControl.SendText("STOR " + RemoteName + "\r\n", WaitLimit());
-    Data.FinishConnect(ConnectTimeout);
+    FData.FinishConnect(ConnectTimeout);
   } catch (...) {
     Disconnect();
     throw;
@@ -256,10 +267,10 @@ TFtpReply TFtpClient::StartStore(const std::string& RemoteName, TFtpSocket& Data
 
 // The server owes the reply to STOR and the one to ABOR; a session that does
 // not give them in time is closed.
-void TFtpClient::FinishAbortedTransfer(TFtpSocket& Data) {
+void TFtpClient::FinishAbortedTransfer() {
   try {
     FControl.SendText("ABOR\r\n", AbortReplyTimeoutMs);
-    Data.Close();
+    FData.Close();
     ReadReply(AbortReplyTimeoutMs);
     ReadReply(AbortReplyTimeoutMs);
   } catch (const Exception&) {
@@ -273,32 +284,30 @@ void TFtpClient::Put(const std::string& LocalFile, const std::string& RemoteName
     throw EFtpError("Active mode is not possible through an HTTP proxy; use passive mode.");
   }
   const THandle File = OpenLocalFile(LocalFile);
-  TFtpSocket Data;
-  TFtpSocket Listener;
   BeginTransfer();
   struct TEndGuard {
     TFtpClient& Client;
     ~TEndGuard() { Client.EndTransfer(); }
   } EndGuard{*this};
 
-  OpenDataChannel(Data, Listener);
-  TFtpReply Reply = StartStore(RemoteName, Data);
+  OpenDataChannel();
+  TFtpReply Reply = StartStore(RemoteName);
   if (!Reply.Preliminary()) {
     RaiseReply(Reply);
   }
   try {
     if (!Passive) {
-      Data.Accept(Listener, ConnectTimeout, FAbortEvent.Handle());
-      Listener.Close();
+      FData.Accept(FListener, ConnectTimeout, FAbortEvent.Handle());
+      FListener.Close();
     }
-    SendFile(File.Get(), Data);
-    Data.CloseGracefully();
+    SendFile(File.Get());
+    FData.CloseGracefully();
   } catch (const EFtpAborted&) {
-    FinishAbortedTransfer(Data);
+    FinishAbortedTransfer();
     throw;
   } catch (const Exception&) {
     // The server's word on the failed transfer says more than the socket's.
-    Data.Close();
+    FData.Close();
     Reply = ReadReply(std::min(WaitLimit(), AbortReplyTimeoutMs));
     if (!Reply.Positive()) {
       RaiseReply(Reply);

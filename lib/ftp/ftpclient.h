@@ -4,6 +4,7 @@
 #pragma once
 #include <winsock2.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -61,17 +62,23 @@ private:
   // The command's reply when it is positive (2xx); otherwise raises with its text.
   TFtpReply CommandOk(const std::string& Line);
   void LogOn();
-  void OpenDataChannel(TFtpSocket& Data, TFtpSocket& Listener);
-  TFtpReply StartStore(const std::string& RemoteName, TFtpSocket& Data);
-  void SendFile(HANDLE File, TFtpSocket& Data);
-  void FinishAbortedTransfer(TFtpSocket& Data);
+  void OpenDataChannel();
+  TFtpReply StartStore(const std::string& RemoteName);
+  void SendFile(HANDLE File);
+  void FinishAbortedTransfer();
   void BeginTransfer();
   void EndTransfer();
 
   TFtpSocket FControl;
+  // The data connection and, in active mode, its listener: kept by the session
+  // so that each transfer reuses their events.
+  TFtpSocket FData;
+  TFtpSocket FListener;
   TFtpReplyReader FReplies{FControl};
   TCriticalSection FTransferLock;
   bool FTransferActive = false;
+  // Set with the event by Abort; read without the lock by the sending thread.
+  std::atomic<bool> FAbortRequested{false};
   TEvent FAbortEvent;
   std::string FWorkingDir;  // the absolute folder the session entered last; empty when unknown
 };

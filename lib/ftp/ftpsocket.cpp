@@ -29,9 +29,12 @@ sockaddr_in ResolveHost(const std::string& Host, uint16_t Port) {
 
 }  // namespace
 
+// The event outlives the sockets it serves: a data connection per file would
+// otherwise pay for making and closing one each time. A wake-up left over from
+// the last socket only costs WaitFor one more turn.
 void TFtpSocket::Attach(SOCKET Socket) {
   FSocket = Socket;
-  FEvent = WSACreateEvent();
+  if (FEvent == WSA_INVALID_EVENT) { FEvent = WSACreateEvent(); }
   // WSAEventSelect also makes the socket non-blocking.
   if (FEvent == WSA_INVALID_EVENT ||
       WSAEventSelect(FSocket, FEvent, FD_READ | FD_WRITE | FD_CONNECT | FD_ACCEPT | FD_CLOSE) != 0) {
@@ -71,6 +74,9 @@ bool TFtpSocket::WaitFor(long Events, DWORD TimeoutMs, HANDLE CancelEvent) {
 
 void TFtpSocket::Connect(const std::string& Host, uint16_t Port, DWORD TimeoutMs) {
   StartConnect(Host, Port);
+  // Commands are short lines that must not wait for the last one's ack.
+  BOOL NoDelay = TRUE;
+  setsockopt(FSocket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&NoDelay), sizeof(NoDelay));
   FinishConnect(TimeoutMs);
 }
 
@@ -82,8 +88,6 @@ void TFtpSocket::StartConnect(const std::string& Host, uint16_t Port) {
     RaiseSocketError(WSAGetLastError());
   }
   Attach(Socket);
-  BOOL NoDelay = TRUE;
-  setsockopt(FSocket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&NoDelay), sizeof(NoDelay));
   if (connect(FSocket, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) != 0) {
     int Error = WSAGetLastError();
     if (Error != WSAEWOULDBLOCK) {
@@ -147,9 +151,6 @@ void TFtpSocket::Accept(TFtpSocket& Listener, DWORD TimeoutMs, HANDLE CancelEven
 
 void TFtpSocket::SendAll(const char* Data, size_t Size, DWORD TimeoutMs, HANDLE CancelEvent) {
   while (Size > 0) {
-    if (CancelEvent && WaitForSingleObject(CancelEvent, 0) == WAIT_OBJECT_0) {
-      throw EFtpAborted();
-    }
     int Sent = send(FSocket, Data, static_cast<int>(Size), 0);
     if (Sent > 0) {
       Data += Sent;
@@ -210,6 +211,10 @@ void TFtpSocket::Close() {
     closesocket(FSocket);
     FSocket = INVALID_SOCKET;
   }
+}
+
+TFtpSocket::~TFtpSocket() {
+  Close();
   if (FEvent != WSA_INVALID_EVENT) {
     WSACloseEvent(FEvent);
     FEvent = WSA_INVALID_EVENT;

@@ -10,7 +10,7 @@
 class TFtpSocket {
 public:
   TFtpSocket() = default;
-  ~TFtpSocket() { Close(); }
+  ~TFtpSocket();
   TFtpSocket(const TFtpSocket&) = delete;
   TFtpSocket& operator=(const TFtpSocket&) = delete;
 
@@ -18,12 +18,16 @@ public:
   void Connect(const std::string& Host, uint16_t Port, DWORD TimeoutMs);
   // Connect in two halves, so that other work can go on while the connection is
   // made: the first starts it, the second waits until it is made (or raises).
+  // Unlike Connect, leaves Nagle's algorithm on: fit for a data connection, whose
+  // last segment goes out with the close.
   void StartConnect(const std::string& Host, uint16_t Port);
   void FinishConnect(DWORD TimeoutMs);
   // Listens on an ephemeral port of the given local address.
   void Listen(const sockaddr_in& LocalAddress);
   // Takes the first connection of a listening socket; the listener stays open.
   void Accept(TFtpSocket& Listener, DWORD TimeoutMs, HANDLE CancelEvent);
+  // CancelEvent ends only a wait for room to send: a caller that sends in pieces
+  // also looks for its cancel between them.
   void SendAll(const char* Data, size_t Size, DWORD TimeoutMs, HANDLE CancelEvent = nullptr);
   void SendText(const std::string& Text, DWORD TimeoutMs) { SendAll(Text.data(), Text.size(), TimeoutMs); }
   // Some bytes, at most Size; 0 when the peer closed the connection.
@@ -33,6 +37,7 @@ public:
   sockaddr_in LocalAddress() const;
   // Sends what is queued, then closes.
   void CloseGracefully();
+  // Closes the socket; the object can open another one.
   void Close();
 
 private:

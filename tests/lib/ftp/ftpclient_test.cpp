@@ -80,6 +80,31 @@ TEST(FtpClient, RefusalsCarryTheServerTextAndKeepTheSession) {
   Client.Quit();
 }
 
+// The session keeps its data connection's socket object from one transfer to
+// the next: whatever ended the last one, the next starts clean.
+TEST(FtpClient, UploadsInARowEachArriveWhateverEndedTheLastOne) {
+  std::string Sizes[] = {"row-0.bin", "row-1.bin", "row-2.bin"};
+  WritePatternFile(LocalPath(Sizes[0]), 0);
+  WritePatternFile(LocalPath(Sizes[1]), 1000);
+  WritePatternFile(LocalPath(Sizes[2]), 300000);
+  for (bool Passive : {true, false}) {
+    SCOPED_TRACE(Passive ? "passive" : "active");
+    TFtpClient Client;
+    SetUpClient(Client);
+    Client.Passive = Passive;
+    Client.Connect();
+    for (int Round = 0; Round < 3; ++Round) {
+      for (const std::string& Name : Sizes) {
+        const std::string Remote = std::string(Passive ? "p" : "a") + std::to_string(Round) + Name;
+        Client.Put(LocalPath(Name), Remote);
+        EXPECT_TRUE(SameContents(LocalPath(Name), HomePath(Remote))) << Remote;
+      }
+      EXPECT_THROW(Client.Put(LocalPath(Sizes[1]), "/readonly/refused.bin"), EFtpError);
+    }
+    Client.Quit();
+  }
+}
+
 TEST(FtpClient, MakesEntersAndDeletes) {
   TFtpClient Client;
   SetUpClient(Client);
@@ -245,6 +270,11 @@ TEST(FtpClient, AbortEndsARunningUploadAndKeepsTheSession) {
     // The abort's two replies are both read: the next commands get their own.
     EXPECT_THROW(Client.ChangeDir("/no such folder"), EFtpError);
     Client.ChangeDir("/");
+    // Nothing of the abort is left to stop the next upload.
+    std::string Next = LocalPath("after-abort.bin");
+    WritePatternFile(Next, 5000);
+    Client.Put(Next, "after-abort.bin");
+    EXPECT_TRUE(SameContents(Next, HomePath("after-abort.bin")));
     Client.Abort();  // no transfer: nothing happens
     Client.Quit();
   }
