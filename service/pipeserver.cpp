@@ -84,17 +84,14 @@ void TPipeServer::ServeUntilStopped() {
   const DWORD First = FInstanceCount < MaxInstances ? 0 : 1;
   const DWORD Count = FInstanceCount + 1 - First;
   while (!Terminated()) {
-    RetryFailedListens();
+    ServeReady();
     const DWORD Result = WaitForMultipleObjectsEx(Count, &FWaitHandles[First], FALSE, TimeUntilRetry(), TRUE);
     if (Result == WAIT_IO_COMPLETION || Result == WAIT_TIMEOUT) { continue; }
     if (Result >= WAIT_OBJECT_0 + Count) {
       DebugLog(3, "Wait error : ");
       continue;
     }
-    const DWORD Index = First + (Result - WAIT_OBJECT_0);
-    if (Index == 0) { break; }
-    Step(FInstances[Index - 1]);
-    ServeCompleted();
+    if (First + (Result - WAIT_OBJECT_0) == 0) { break; }  // the stop event
   }
 }
 
@@ -102,14 +99,40 @@ void TPipeServer::Step(TPipeInstance& Instance) {
   if (CheckPending(Instance)) { ServeInstance(Instance); }
 }
 
-// The wait names one instance; others may have completed meanwhile (a client
-// that closed its end, mostly). Taking them in the same turn puts their pipes
-// back to listening before the clients come again.
-void TPipeServer::ServeCompleted() {
-  for (int32_t i = 0; i < FInstanceCount; ++i) {
-    TPipeInstance& Instance = FInstances[i];
-    if (Instance.Pending && HasOverlappedIoCompleted(&Instance.Overlapped)) { Step(Instance); }
+// Each step costs the thread a trip or two to the system, and meanwhile more
+// operations complete. Taking one step at a time and choosing the next one
+// each time, those of clients that left first, puts pipes back to listening
+// before the clients come again: a client that finds no instance listening
+// gets a busy answer. The wait is needed only when no instance is ready, so
+// Stop and the listen retries are looked after here too.
+void TPipeServer::ServeReady() {
+  while (!Terminated()) {
+    RetryFailedListens();
+    TPipeInstance* Instance = NextReady();
+    if (!Instance) { return; }
+    Step(*Instance);
   }
+}
+
+// The first instance, from FNextServed on, whose operation failed (its client
+// left, mostly), else the first one with a step to take; null if none. Going
+// round from the last one served keeps every instance its turn.
+TPipeInstance* TPipeServer::NextReady() {
+  int32_t Found = -1;
+  for (int32_t n = 0; n < FInstanceCount; ++n) {
+    const int32_t i = (FNextServed + n) % FInstanceCount;
+    TPipeInstance& Instance = FInstances[i];
+    if (Instance.Pending) {
+      if (!HasOverlappedIoCompleted(&Instance.Overlapped)) { continue; }
+      if (static_cast<LONG>(Instance.Overlapped.Internal) < 0) { return &Instance; }
+    } else if (Instance.State == TPipeState::connecting) {
+      continue;  // its listen failed; RetryFailedListens takes it
+    }
+    if (Found < 0) { Found = i; }
+  }
+  if (Found < 0) { return nullptr; }
+  FNextServed = (Found + 1) % FInstanceCount;
+  return &FInstances[Found];
 }
 
 void TPipeServer::ClosePipes() {
@@ -232,16 +255,11 @@ bool TPipeServer::CheckPending(TPipeInstance& Instance) {
   return false;
 }
 
-// A step that completes at once is followed by the next one in the same turn
-// (read, answer, read again), without a trip through the wait: the instance is
-// back to listening sooner. Each step that starts an overlapped operation
-// resets the event first, so a completed step leaves no stale wake-up behind.
+// Starts the instance's next operation. One that completes at once leaves the
+// instance ready for the step after it, which ServeReady takes without a trip
+// through the wait; only the read after an answer starts at once, so that the
+// client's leaving shows as a failed read, which ServeReady takes first.
 void TPipeServer::ServeInstance(TPipeInstance& Instance) {
-  while (ServeStep(Instance)) {}
-}
-
-// True when the step completed at once and the next one can follow.
-bool TPipeServer::ServeStep(TPipeInstance& Instance) {
   switch (Instance.State) {
     case TPipeState::reading: {
       Instance.BytesRead = 0;
@@ -254,14 +272,12 @@ bool TPipeServer::ServeStep(TPipeInstance& Instance) {
         Instance.BytesRead = Bytes;
         Instance.Pending = false;
         Instance.State = TPipeState::writing;
-        return true;
-      }
-      if (!Done && GetLastError() == ERROR_IO_PENDING) {
+      } else if (!Done && GetLastError() == ERROR_IO_PENDING) {
         Instance.Pending = true;
       } else {
         Reconnect(Instance);
       }
-      return false;
+      return;
     }
     case TPipeState::writing: {
       MakeAnswer(Instance);
@@ -273,19 +289,17 @@ bool TPipeServer::ServeStep(TPipeInstance& Instance) {
         FStats.BytesSent += Bytes;
         Instance.Pending = false;
         Instance.State = TPipeState::reading;
-        return true;
-      }
-      if (!Done && GetLastError() == ERROR_IO_PENDING) {
+        ServeInstance(Instance);  // the read that sees the client leave
+      } else if (!Done && GetLastError() == ERROR_IO_PENDING) {
         Instance.Pending = true;
       } else {
         ++FStats.WriteErrors;
         Reconnect(Instance);
       }
-      return false;
+      return;
     }
     default:
       DebugLog(3, "Wrong pipe state");
-      return false;
   }
 }
 

@@ -69,9 +69,9 @@ private:
   void Reconnect(TPipeInstance& Instance);
   bool CheckPending(TPipeInstance& Instance);
   void Step(TPipeInstance& Instance);
-  void ServeCompleted();
+  void ServeReady();
+  TPipeInstance* NextReady();
   void ServeInstance(TPipeInstance& Instance);
-  bool ServeStep(TPipeInstance& Instance);
   void MakeAnswer(TPipeInstance& Instance);
   void ListenFailed(TPipeInstance& Instance);
   void RetryFailedListens();
@@ -85,6 +85,7 @@ private:
   // 0: the stop event; 1 + i: the event of instance i.
   std::array<HANDLE, MaxInstances + 1> FWaitHandles;
   TPipeServerStats FStats;
+  int32_t FNextServed = 0;  // where NextReady starts looking
   bool FRetryArmed = false;
   DWORD FRetryAt = 0;  // tick count
 };

@@ -89,6 +89,46 @@ TEST(PipeServer, DropsARequestLongerThanItsBufferAndListensAgain) {
   EXPECT_EQ(Call(PipePath(Name), std::string(28, 'a')).substr(0, 13), "ACK 28 bytes ");
 }
 
+// Whether the client leaves before the answer is written, while it is written
+// or after the request alone, the one instance listens again each time.
+TEST(PipeServer, ClientsThatLeaveBeforeTheirAnswerLeaveTheInstanceListening) {
+  const std::string Name = UniquePipeName("Leave");
+  auto Server = StartBareServer(Name, 1);
+  for (int i = 0; i < 5; ++i) {
+    TPipeConnection Client;
+    ASSERT_TRUE(Client.Open(PipePath(Name))) << i;
+    ASSERT_TRUE(Client.Write(std::string(28 + i, 'q'))) << i;
+    if (i % 2) { Sleep(20); }  // the answer may be waiting unread when it goes
+    Client.Close();
+  }
+  EXPECT_EQ(Call(PipePath(Name), "abc").substr(0, 12), "ACK 3 bytes ");
+}
+
+// Stop under a steady load of clients ends the thread, whether it finds the
+// thread in its wait or between the steps it takes without waiting.
+TEST(PipeServer, StopEndsTheThreadWhileClientsKeepItBusy) {
+  const std::string Name = UniquePipeName("Hammer");
+  auto Server = StartBareServer(Name, 2);
+  ASSERT_TRUE(WaitForPipe(PipePath(Name)));
+  std::atomic<bool> Running{true};
+  std::atomic<int> Answered{0};
+  std::vector<std::thread> Clients;
+  for (int c = 0; c < 3; ++c) {
+    Clients.emplace_back([&] {
+      for (int i = 0; i < 5000 && Running; ++i) {
+        std::string Answer;
+        if (CallPipe(PipePath(Name), "ping", Answer, NMPWAIT_NOWAIT)) { ++Answered; }
+      }
+    });
+  }
+  for (int Turn = 0; Turn < 500 && Answered < 50; ++Turn) { Sleep(10); }
+  EXPECT_GE(Answered, 50);
+  Server->Stop();
+  EXPECT_TRUE(ThreadEnds(*Server));
+  Running = false;
+  for (std::thread& Client : Clients) { Client.join(); }
+}
+
 TEST(PipeServer, AClientThatDoesNotWaitFindsEveryInstanceBusy) {
   const std::string Name = UniquePipeName("Busy");
   auto Server = StartBareServer(Name, 2);
