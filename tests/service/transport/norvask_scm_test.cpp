@@ -94,7 +94,8 @@ TEST_F(NorvaskServiceTest, AStopDuringACycleEndsTheServiceAndLosesNothing) {
   EXPECT_FALSE(FileExists(Sent + Name(0))) << "the cycle ended before the stop";
 
   Start();  // what was not sent goes at the next start
-  ASSERT_TRUE(WaitFor([&] { return FileExists(Sent + Name(0)); }, 60000)) << Log();
+  // The last file is whole once it reads back: it exists while it is being copied.
+  ASSERT_TRUE(WaitFor([&] { return ReadTextFile(Sent + Name(0)) == "data 0"; }, 60000)) << Log();
   for (int I = 0; I < Files; ++I) {
     ASSERT_EQ(ReadTextFile(Sent + Name(I)), "data " + std::to_string(I)) << I;
   }
