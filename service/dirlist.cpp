@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "rtl/exceptions.h"
 #include "rtl/files.h"
@@ -63,16 +65,29 @@ int32_t StandardBias() {
   return Info.Bias;
 }
 
+// Field Index (from 0) of a status line, up to 255 characters, as GetField reads
+// it; a view, as an idle cycle reads every line of every folder.
+std::string_view FieldOf(std::string_view Line, int Index) {
+  size_t Start = 0;
+  for (; Index > 0; --Index) {
+    Start = Line.find('\t', Start);
+    if (Start == std::string_view::npos) { return {}; }
+    ++Start;
+  }
+  const size_t End = std::min(Line.find('\t', Start), Line.size());
+  return Line.substr(Start, std::min<size_t>(End - Start, 255));
+}
+
 // Characters From (1-based) to From + Count - 1, as far as the text reaches.
-int32_t PieceOf(const std::string& Text, size_t From, size_t Count, int32_t Default) {
-  return From <= Text.size() ? StrToIntDef(Text.substr(From - 1, Count), Default) : Default;
+int32_t PieceOf(std::string_view Text, size_t From, size_t Count, int32_t Default) {
+  return From <= Text.size() ? StrToIntDef(std::string(Text.substr(From - 1, Count)), Default) : Default;
 }
 
 // Sizes are written as unsigned 32-bit decimals and read back the same way, so
 // that a file of 2 GiB or more matches its line.
-uint32_t ReadSize(const std::string& Text) {
+uint32_t ReadSize(std::string_view Text) {
   size_t I = Text.find_first_not_of(' ');
-  if (I == std::string::npos) { return 0; }
+  if (I == std::string_view::npos) { return 0; }
   uint64_t Value = 0;
   for (; I < Text.size(); ++I) {
     if (Text[I] < '0' || Text[I] > '9') { return 0; }
@@ -84,7 +99,7 @@ uint32_t ReadSize(const std::string& Text) {
 
 // The time is read by character positions, so any one-character separators
 // read back; false for a date or time out of range.
-bool ReadEntryTime(const std::string& Text, int32_t Bias, TDateTime& Time) {
+bool ReadEntryTime(std::string_view Text, int32_t Bias, TDateTime& Time) {
   TDateTime DatePart, TimePart;
   if (!TryEncodeDate(PieceOf(Text, 1, 4, 2000), PieceOf(Text, 6, 2, 1), PieceOf(Text, 9, 2, 1), DatePart) ||
       !TryEncodeTime(PieceOf(Text, 12, 2, 0), PieceOf(Text, 15, 2, 0), PieceOf(Text, 18, 2, 0),
@@ -92,7 +107,7 @@ bool ReadEntryTime(const std::string& Text, int32_t Bias, TDateTime& Time) {
     return false;
   }
   Time = DatePart + TimePart;
-  if (Text.find("UTC") == std::string::npos) { Time += Bias / 1440.0; }
+  if (Text.find("UTC") == std::string_view::npos) { Time += Bias / 1440.0; }
   return true;
 }
 
@@ -158,28 +173,29 @@ void TDirectoryList::ListDirectory() {
 // may begin or end with blanks. The bytes read are kept for Save.
 void TDirectoryList::ReadStatusFile(int32_t Bias) {
   FOldStatus = ReadStatusBytes(FDirectory + "\\" + FStatusFileName);
+  const std::string_view Status = FOldStatus;
   bool Valid = true;
   int Next = 0;  // the lines are written in the order of Files: try the next one first
   for (size_t Pos = 0; Valid && Pos < FOldStatus.size();) {
     size_t End = FOldStatus.find('\n', Pos);
     if (End == std::string::npos) { End = FOldStatus.size(); }
     const size_t LineEnd = End > Pos && FOldStatus[End - 1] == '\r' ? End - 1 : End;
-    ApplyStatusLine(FOldStatus.substr(Pos, LineEnd - Pos), Bias, Next, Valid);
+    ApplyStatusLine(Status.substr(Pos, LineEnd - Pos), Bias, Next, Valid);
     Pos = End + 1;
   }
 }
 
-void TDirectoryList::ApplyStatusLine(const std::string& Line, int32_t Bias, int& Next, bool& Valid) {
+void TDirectoryList::ApplyStatusLine(std::string_view Line, int32_t Bias, int& Next, bool& Valid) {
   if (Line.empty() || Line[0] == '#') { return; }
-  const int32_t Size = static_cast<int32_t>(ReadSize(GetField(Line, '\t', 1)));
+  const int32_t Size = static_cast<int32_t>(ReadSize(FieldOf(Line, 1)));
   TDateTime Time;
-  if (!ReadEntryTime(GetField(Line, '\t', 2), Bias, Time)) {
+  if (!ReadEntryTime(FieldOf(Line, 2), Bias, Time)) {
     Valid = false;
     return;
   }
-  const std::string Name = GetField(Line, '\t', 0);
+  const std::string_view Name = FieldOf(Line, 0);
   int Index = Next;
-  if ((Index >= FFiles.Count() || FFiles[Index] != Name) && !FFiles.Find(Name, Index)) { return; }
+  if ((Index >= FFiles.Count() || FFiles[Index] != Name) && !FFiles.Find(std::string(Name), Index)) { return; }
   Next = Index + 1;
   TDirEntry& Entry = *EntryAt(Index);
   if (Size != Entry.Size || SecondsBetween(Time, Entry.Time) > 2) {
@@ -240,9 +256,10 @@ void TDirectoryList::Save() {
 }
 
 std::string TDirectoryList::StatusFileContent() const {
-  std::string Text = "# directory status file \r\n# directory: " + FDirectory + "\r\n# file mask: *." + FExt +
-                     "\r\n" + LastUpdatePrefix + FormatDateTime(HeaderTimeFormat, Now()) + " " +
-                     UtcOffsetText(StandardBias()) + "\r\n";
+  std::string Text;
+  Text.reserve(FOldStatus.size() + 64);  // an idle cycle writes what it read
+  Text += "# directory status file \r\n# directory: " + FDirectory + "\r\n# file mask: *." + FExt + "\r\n" +
+          LastUpdatePrefix + FormatDateTime(HeaderTimeFormat, Now()) + " " + UtcOffsetText(StandardBias()) + "\r\n";
   for (int I = 0; I < FFiles.Count(); ++I) {
     const TDirEntry& Entry = *EntryAt(I);
     if (Entry.Changed) { continue; }

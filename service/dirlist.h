@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "rtl/datetime.h"
 #include "rtl/stringlist.h"
@@ -57,7 +58,7 @@ private:
   void Load();
   void ListDirectory();
   void ReadStatusFile(int32_t Bias);
-  void ApplyStatusLine(const std::string& Line, int32_t Bias, int& Next, bool& Valid);
+  void ApplyStatusLine(std::string_view Line, int32_t Bias, int& Next, bool& Valid);
   std::string StatusFileContent() const;
   void RefreshEntry(TDirEntry& Entry, const std::string& Name) const;
 

@@ -5,7 +5,7 @@
 #include "rtl/strings.h"
 
 int TStringList::AddObject(const std::string& S, void* Object) {
-  FItems.push_back({S, Object, {}});
+  FItems.push_back({S, Object, 0, 0});
   FSortedByKey = false;
   return Count() - 1;
 }
@@ -18,8 +18,15 @@ int TStringList::IndexOf(const std::string& S) const {
 }
 
 void TStringList::Sort() {
-  for (Item& I : FItems) { I.SortKey = AnsiSortKey(I.Text); }
-  std::sort(FItems.begin(), FItems.end(), [](const Item& A, const Item& B) { return A.SortKey < B.SortKey; });
+  FSortKeys.clear();
+  for (Item& I : FItems) {
+    I.KeyStart = static_cast<uint32_t>(FSortKeys.size());
+    AppendAnsiSortKey(FSortKeys, I.Text);
+    I.KeyLength = static_cast<uint32_t>(FSortKeys.size() - I.KeyStart);
+  }
+  const auto ByKey = [this](const Item& A, const Item& B) { return SortKey(A) < SortKey(B); };
+  // A listing often comes in order already; checking costs a tenth of sorting.
+  if (!std::is_sorted(FItems.begin(), FItems.end(), ByKey)) { std::sort(FItems.begin(), FItems.end(), ByKey); }
   FSortedByKey = true;
 }
 
@@ -28,7 +35,7 @@ bool TStringList::Find(const std::string& S, int& Index) const {
   int Low = 0, High = Count() - 1;
   while (Low <= High) {
     const int Mid = (Low + High) / 2;
-    const int C = FSortedByKey ? FItems[Mid].SortKey.compare(Key) : AnsiCompareText(FItems[Mid].Text, S);
+    const int C = FSortedByKey ? SortKey(FItems[Mid]).compare(Key) : AnsiCompareText(FItems[Mid].Text, S);
     if (C == 0) {
       Index = Mid;
       return true;

@@ -1,6 +1,8 @@
 // A list of strings, each with an optional object pointer that the list does not own.
 #pragma once
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TStringList {
@@ -14,6 +16,7 @@ public:
   int AddObject(const std::string& S, void* Object);
   void Clear() {
     FItems.clear();
+    FSortKeys.clear();
     FSortedByKey = false;
   }
   // First index of S ignoring case (the locale's rules), or -1.
@@ -30,8 +33,11 @@ private:
   struct Item {
     std::string Text;
     void* Object;
-    std::string SortKey;  // made by Sort
+    uint32_t KeyStart, KeyLength;  // the item's sort key in FSortKeys, made by Sort
   };
+  std::string_view SortKey(const Item& I) const { return std::string_view(FSortKeys).substr(I.KeyStart, I.KeyLength); }
+
   std::vector<Item> FItems;
+  std::string FSortKeys;  // every item's key, end to end: one allocation for a whole folder
   bool FSortedByKey = false;  // every item has its key and the list is in key order
 };

@@ -41,17 +41,27 @@ int AnsiCompareText(const std::string& A, const std::string& B) {
 
 bool AnsiSameText(const std::string& A, const std::string& B) { return AnsiCompareText(A, B) == 0; }
 
-std::string AnsiSortKey(const std::string& S) {
+void AppendAnsiSortKey(std::string& Keys, const std::string& S) {
   const DWORD Flags = LCMAP_SORTKEY | NORM_IGNORECASE;
   // One call for a key that fits the buffer, as every file name's does; the
   // directory listing makes one key per file.
   char Buffer[512];
   const int Fitted = LCMapStringA(LOCALE_USER_DEFAULT, Flags, S.data(), static_cast<int>(S.size()), Buffer,
                                   static_cast<int>(sizeof(Buffer)));
-  if (Fitted > 0) { return std::string(Buffer, Fitted); }
+  if (Fitted > 0) {
+    Keys.append(Buffer, Fitted);
+    return;
+  }
   const int Size = LCMapStringA(LOCALE_USER_DEFAULT, Flags, S.data(), static_cast<int>(S.size()), nullptr, 0);
-  std::string Key(Size > 0 ? Size : 0, '\0');
-  if (Size > 0) { LCMapStringA(LOCALE_USER_DEFAULT, Flags, S.data(), static_cast<int>(S.size()), Key.data(), Size); }
+  if (Size <= 0) { return; }
+  const size_t Start = Keys.size();
+  Keys.resize(Start + Size);
+  LCMapStringA(LOCALE_USER_DEFAULT, Flags, S.data(), static_cast<int>(S.size()), Keys.data() + Start, Size);
+}
+
+std::string AnsiSortKey(const std::string& S) {
+  std::string Key;
+  AppendAnsiSortKey(Key, S);
   return Key;
 }
 

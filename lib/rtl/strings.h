@@ -15,6 +15,8 @@ int AnsiCompareText(const std::string& A, const std::string& B);
 bool AnsiSameText(const std::string& A, const std::string& B);
 // Bytes that order as AnsiCompareText orders the texts (the locale's sort key).
 std::string AnsiSortKey(const std::string& S);
+// S's sort key appended to Keys, so that many keys can share one buffer.
+void AppendAnsiSortKey(std::string& Keys, const std::string& S);
 
 // Signed 32-bit integer: leading blanks, an optional sign, then decimal digits or,
 // after "$" or "0x"/"0X", hexadecimal digits (up to eight, taken as 32 bits);

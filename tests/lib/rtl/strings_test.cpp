@@ -108,3 +108,37 @@ TEST(StringList, FindStillWorksAfterItemsAreAddedToASortedList) {
   EXPECT_TRUE(L.Find("B", Index));
   EXPECT_EQ(Index, 1);
 }
+
+// Keys of every length share one buffer: a list given in order, in reverse or
+// shuffled sorts the same, finds each item, and sorts again after an addition.
+TEST(StringList, SortsTheSameWhateverTheOrderItIsGiven) {
+  std::vector<std::string> Names;
+  for (int I = 0; I < 300; ++I) {
+    Names.push_back("f" + std::to_string(I * 7919 % 1000) + (I % 3 ? ".scb" : ".SCB"));
+  }
+  Names.push_back(std::string(600, 'z'));  // a key longer than the first try's buffer
+  TStringList Shuffled;
+  for (const std::string& N : Names) { Shuffled.Add(N); }
+  Shuffled.Sort();
+  TStringList InOrder, Reversed;
+  for (int I = 0; I < Shuffled.Count(); ++I) {
+    InOrder.Add(Shuffled[I]);
+    Reversed.Add(Shuffled[Shuffled.Count() - 1 - I]);
+  }
+  InOrder.Sort();
+  Reversed.Sort();
+  for (int I = 0; I < Shuffled.Count(); ++I) {
+    EXPECT_EQ(InOrder[I], Shuffled[I]);
+    EXPECT_EQ(Reversed[I], Shuffled[I]);
+    if (I > 0) { EXPECT_LT(AnsiCompareText(Shuffled[I - 1], Shuffled[I]), 0) << I; }
+    int Index = -1;
+    EXPECT_TRUE(Reversed.Find(AnsiUpperCase(Shuffled[I]), Index)) << Shuffled[I];
+    EXPECT_EQ(Index, I);
+  }
+  Reversed.Add("a");
+  Reversed.Sort();
+  EXPECT_EQ(Reversed[0], "a");
+  int Index = -1;
+  EXPECT_TRUE(Reversed.Find(std::string(600, 'Z'), Index));
+  EXPECT_EQ(Index, Reversed.Count() - 1);
+}
