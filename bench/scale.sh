@@ -2,7 +2,8 @@
 # bench/scale.sh [BUILD]: the service at scale, each figure beside its reference
 # measured in the same run, over a shop of 8 category folders of 512-byte files:
 #   idle cycle CPU  / a bare listing and status-file read of the same folders
-#   first FTP cycle / curl uploading the same files over one connection (loopback)
+#   first FTP cycle / curl uploading the same files over one connection (loopback),
+#     and / the barest blocking Winsock upload of them under the same Wine
 #   first COPY cycle / CopyFileA of the same files
 #   information pipe round trip / a minimal Win32 pipe server's
 #   peak working set of a cycle at 10,000 and 100,000 files
@@ -51,8 +52,8 @@ curl_once() {
 }
 
 echo "x86_64 build under wine64; $(nproc) cores; $(date -u +%F)"
-printf '%-6s | %-38s | %-30s | %-26s\n' files "idle cycle CPU ms (us/file) / ref, ratio" \
-  "first FTP cycle s / curl, ratio" "first COPY cycle s / ref, ratio"
+printf '%-6s | %-38s | %-44s | %-26s\n' files "idle cycle CPU ms (us/file) / ref, ratio" \
+  "first FTP cycle s / curl, ratio / Winsock, ratio" "first COPY cycle s / ref, ratio"
 for n in $sizes; do
   bench make "$(winpath "$work")" "$n"
   ftp_args=()
@@ -61,16 +62,19 @@ for n in $sizes; do
   out=$(bench cycles "$(winpath "$work")" "$n" "${ftp_args[@]}")
   idle=$(value idle_cpu_ms "$out") ref=$(value listing_cpu_ms "$out")
   copy=$(value copy_cycle_ms "$out") plain=$(value plain_copy_ms "$out")
-  ftp=$(value ftp_cycle_ms "$out") curl_s=
+  ftp=$(value ftp_cycle_ms "$out") bare=$(value bare_ftp_ms "$out") curl_s=
   if [ -n "$ftp" ]; then
-    sent=$(find "$home/bench" -type f | wc -l)
-    [ "$sent" -eq "$n" ] || echo "scale.sh: the FTP cycle sent $sent of $n files" >&2
+    for folder in bench bare; do
+      sent=$(find "$home/$folder" -type f -size 512c | wc -l)
+      [ "$sent" -eq "$n" ] || echo "scale.sh: $sent of $n files arrived whole in $folder" >&2
+    done
+    rm -rf "$home/bare"
     curl_s=$(curl_upload "$n")
   fi
-  awk -v n="$n" -v i="$idle" -v r="$ref" -v c="$copy" -v p="$plain" -v f="$ftp" -v u="$curl_s" 'BEGIN {
+  awk -v n="$n" -v i="$idle" -v r="$ref" -v c="$copy" -v p="$plain" -v f="$ftp" -v u="$curl_s" -v b="$bare" 'BEGIN {
     idle = sprintf("%.1f (%.2f) / %.1f (%.2f), %.2f", i, i * 1000 / n, r, r * 1000 / n, i / r)
-    ftp = f == "" ? "-" : sprintf("%.2f / %.2f, %.2f", f / 1000, u, f / 1000 / u)
-    printf "%-6d | %-38s | %-30s | %.2f / %.2f, %.2f\n", n, idle, ftp, c / 1000, p / 1000, c / p
+    ftp = f == "" ? "-" : sprintf("%.2f / %.2f, %.2f / %.2f, %.2f", f / 1000, u, f / 1000 / u, b / 1000, f / b)
+    printf "%-6d | %-38s | %-44s | %.2f / %.2f, %.2f\n", n, idle, ftp, c / 1000, p / 1000, c / p
   }'
 done
 

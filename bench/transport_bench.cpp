@@ -4,7 +4,8 @@
 //   transport_bench cycles WORKDIR N [FTPPORT FTPUSER FTPPASSWORD]
 //     idle cycle (CPU) beside a bare listing and status-file read of the same folders,
 //     first cycle by COPY beside CopyFileA of the same files, and with a port the
-//     first cycle by FTP (the script sets curl beside it); key=value lines.
+//     first cycle by FTP beside the barest Winsock upload of the same files (the
+//     script sets curl beside both); key=value lines.
 //   transport_bench memory WORKDIR N          peak working set of a first COPY
 //     cycle and an idle cycle, with the process's own before them.
 //   transport_bench idle WORKDIR N CYCLES     a first COPY cycle, then CYCLES idle
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bareftpupload.h"
 #include "rtl/files.h"
 #include "service/pipesecurity.h"
 #include "service/transportsvc.h"
@@ -189,6 +191,18 @@ int Cycles(const std::string& Work, int Total, int argc, char** argv) {
     const TCycleTimes Ftp = RunCycles(0, 0, Shop);
     if (Ftp.FirstWall < 0) { return 1; }
     std::printf("ftp_cycle_ms=%.1f\n", Ftp.FirstWall * 1000);
+
+    // The same files by the barest blocking Winsock client, into a folder of its own.
+    std::vector<std::string> Folders{"bare"};
+    for (const TCategory& C : Categories) { Folders.push_back(std::string("bare/") + C.Folder); }
+    std::vector<TBareUpload> Files;
+    for (int I = 0; I < Total; ++I) {
+      const std::string F = ShopFile(Shop, I);
+      Files.push_back({F, std::string("bare/") + Categories[I % 8].Folder + "/" + ExtractFileName(F)});
+    }
+    const auto BareStart = std::chrono::steady_clock::now();
+    if (!BareFtpUpload(std::atoi(argv[0]), argv[1], argv[2], Folders, Files)) { return 1; }
+    std::printf("bare_ftp_ms=%.1f\n", WallSeconds(BareStart) * 1000);
   }
   return 0;
 }
