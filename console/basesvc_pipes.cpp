@@ -4,23 +4,10 @@
 #include "forms/msgbox.h"
 #include "forms/resstrings.h"
 #include "rtl/format.h"
+#include "rtl/handles.h"
 #include "rtl/inifiles.h"
 
 namespace {
-// An owned file handle for the local copy.
-class TFileHandle {
-public:
-  explicit TFileHandle(HANDLE Handle) : FHandle(Handle) {}
-  ~TFileHandle() { if (FHandle != INVALID_HANDLE_VALUE) { CloseHandle(FHandle); } }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-  HANDLE Handle() const { return FHandle; }
-  explicit operator bool() const { return FHandle != INVALID_HANDLE_VALUE; }
-
-private:
-  HANDLE FHandle;
-};
-
 [[noreturn]] void RaiseLengthError() { throw Exception(LoadStr(IDS_LENGTH_ERROR)); }
 }  // namespace
 
@@ -58,11 +45,11 @@ void TSvcWndBase::CallGetConfig() {
 }
 
 void TSvcWndBase::SaveLocalConfig(const uint8_t* Data, int32_t Count) {
-  TFileHandle File(CreateFileA(LocalConfigPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  const THandle File(CreateFileA(LocalConfigPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!File) { RaiseLastOSError(); }
+  if (!File.Valid()) { RaiseLastOSError(); }
   DWORD Written = 0;
-  if (!WriteFile(File.Handle(), Data, Count, &Written, nullptr) || Written != static_cast<DWORD>(Count)) {
+  if (!WriteFile(File.Get(), Data, Count, &Written, nullptr) || Written != static_cast<DWORD>(Count)) {
     RaiseLastOSError();
   }
 }
@@ -104,16 +91,16 @@ void TSvcWndBase::LoadLocalConfig(uint8_t* Buffer, int32_t Size, int32_t& Count)
     } catch (const Exception&) {
     }
   }
-  TFileHandle File(CreateFileA(LocalConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  const THandle File(CreateFileA(LocalConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!File) { RaiseLastOSError(); }
+  if (!File.Valid()) { RaiseLastOSError(); }
   DWORD Read = 0;
-  if (!ReadFile(File.Handle(), Buffer, Size, &Read, nullptr)) { RaiseLastOSError(); }
+  if (!ReadFile(File.Get(), Buffer, Size, &Read, nullptr)) { RaiseLastOSError(); }
   // A copy that does not fit one message would replace the service's file
   // with its first part: it is not sent at all.
   uint8_t Beyond;
   DWORD ReadBeyond = 0;
-  if (ReadFile(File.Handle(), &Beyond, 1, &ReadBeyond, nullptr) && ReadBeyond != 0) {
+  if (ReadFile(File.Get(), &Beyond, 1, &ReadBeyond, nullptr) && ReadBeyond != 0) {
     throw Exception(Format(LoadStr(IDS_LOCAL_CONFIG_TOO_LARGE), LocalConfigPath(), Size));
   }
   Count = static_cast<int32_t>(Read);

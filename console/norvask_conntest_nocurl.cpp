@@ -7,6 +7,7 @@
 #include "rtl/files.h"
 #include "rtl/format.h"
 #include "rtl/formatdatetime.h"
+#include "rtl/handles.h"
 #include "rtl/strings.h"
 #include "shared/commonhelpers.h"
 #include "shared/ftpdirs.h"
@@ -239,14 +240,13 @@ int TConnectionTestDlg::CreateSampleFile() {
       Format("The file was transferred by TS ver. %d.%d.%d. on %s", FVersionInfo->Major, FVersionInfo->Minor,
              FVersionInfo->Release, FormatDateTime("c", Now())) +
       "\r\n";
-  HANDLE File = CreateFileA(SampleFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (File == INVALID_HANDLE_VALUE) { RaiseLastOSError(); }
+  const THandle File(CreateFileA(SampleFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!File.Valid()) { RaiseLastOSError(); }
   DWORD Written = 0;
-  const bool Ok = WriteFile(File, Text.data(), static_cast<DWORD>(Text.size()), &Written, nullptr) &&
-                  Written == Text.size();
-  const DWORD Error = GetLastError();
-  CloseHandle(File);
-  if (!Ok) { RaiseLastOSError(Error); }
+  if (!WriteFile(File.Get(), Text.data(), static_cast<DWORD>(Text.size()), &Written, nullptr) ||
+      Written != Text.size()) {
+    RaiseLastOSError();
+  }
   return static_cast<int>(Written);
 }
 
