@@ -65,19 +65,6 @@ int32_t StandardBias() {
   return Info.Bias;
 }
 
-// Field Index (from 0) of a status line, up to 255 characters, as GetField reads
-// it; a view, as an idle cycle reads every line of every folder.
-std::string_view FieldOf(std::string_view Line, int Index) {
-  size_t Start = 0;
-  for (; Index > 0; --Index) {
-    Start = Line.find('\t', Start);
-    if (Start == std::string_view::npos) { return {}; }
-    ++Start;
-  }
-  const size_t End = std::min(Line.find('\t', Start), Line.size());
-  return Line.substr(Start, std::min<size_t>(End - Start, 255));
-}
-
 // Characters From (1-based) to From + Count - 1, as far as the text reaches.
 int32_t PieceOf(std::string_view Text, size_t From, size_t Count, int32_t Default) {
   return From <= Text.size() ? StrToIntDef(std::string(Text.substr(From - 1, Count)), Default) : Default;
@@ -176,10 +163,9 @@ void TDirectoryList::ReadStatusFile(int32_t Bias) {
   const std::string_view Status = FOldStatus;
   bool Valid = true;
   int Next = 0;  // the lines are written in the order of Files: try the next one first
-  for (size_t Pos = 0; Valid && Pos < FOldStatus.size();) {
-    size_t End = FOldStatus.find('\n', Pos);
-    if (End == std::string::npos) { End = FOldStatus.size(); }
-    const size_t LineEnd = End > Pos && FOldStatus[End - 1] == '\r' ? End - 1 : End;
+  for (size_t Pos = 0; Valid && Pos < Status.size();) {
+    const size_t End = std::min(Status.find('\n', Pos), Status.size());
+    const size_t LineEnd = End > Pos && Status[End - 1] == '\r' ? End - 1 : End;
     ApplyStatusLine(Status.substr(Pos, LineEnd - Pos), Bias, Next, Valid);
     Pos = End + 1;
   }
@@ -187,13 +173,13 @@ void TDirectoryList::ReadStatusFile(int32_t Bias) {
 
 void TDirectoryList::ApplyStatusLine(std::string_view Line, int32_t Bias, int& Next, bool& Valid) {
   if (Line.empty() || Line[0] == '#') { return; }
-  const int32_t Size = static_cast<int32_t>(ReadSize(FieldOf(Line, 1)));
+  const int32_t Size = static_cast<int32_t>(ReadSize(GetFieldView(Line, '\t', 1)));
   TDateTime Time;
-  if (!ReadEntryTime(FieldOf(Line, 2), Bias, Time)) {
+  if (!ReadEntryTime(GetFieldView(Line, '\t', 2), Bias, Time)) {
     Valid = false;
     return;
   }
-  const std::string_view Name = FieldOf(Line, 0);
+  const std::string_view Name = GetFieldView(Line, '\t', 0);
   int Index = Next;
   if ((Index >= FFiles.Count() || FFiles[Index] != Name) && !FFiles.Find(std::string(Name), Index)) { return; }
   Next = Index + 1;

@@ -1,5 +1,7 @@
 #include "shared/commonhelpers.h"
 
+#include <algorithm>
+
 #include "rtl/files.h"
 #include "rtl/findfile.h"
 #include "rtl/format.h"
@@ -19,18 +21,19 @@ void InitProgramPaths() {
 }
 
 std::string GetField(const std::string& S, char Sep, int32_t Index) {
-  std::string Result;
-  int32_t Counter = 0;
-  for (char C : S) {
-    if (C == Sep) {
-      ++Counter;
-    } else if (Counter == Index) {
-      if (Result.size() < 255) { Result += C; }
-    } else if (Counter > Index) {
-      break;
-    }
+  return std::string(GetFieldView(S, Sep, Index));
+}
+
+std::string_view GetFieldView(std::string_view S, char Sep, int32_t Index) {
+  if (Index < 0) { return {}; }
+  size_t Start = 0;
+  for (; Index > 0; --Index) {
+    Start = S.find(Sep, Start);
+    if (Start == std::string_view::npos) { return {}; }
+    ++Start;
   }
-  return Result;
+  const size_t End = std::min(S.find(Sep, Start), S.size());
+  return S.substr(Start, std::min<size_t>(End - Start, 255));
 }
 
 uint64_t GetFileSize64(const std::string& FileName) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "rtl/datetime.h"
 
@@ -18,6 +19,8 @@ void InitProgramPaths();
 
 // Field Index (from 0) of S cut at Sep; every separator counts; at most 255 characters.
 std::string GetField(const std::string& S, char Sep, int32_t Index);
+// The same field as a view into S, for readers of many lines.
+std::string_view GetFieldView(std::string_view S, char Sep, int32_t Index);
 
 // Size of a file; 0 for a directory or a name that does not exist.
 uint64_t GetFileSize64(const std::string& FileName);
