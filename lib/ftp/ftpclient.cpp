@@ -38,6 +38,7 @@ THandle OpenLocalFile(const std::string& Name) {
 TFtpClient::TFtpClient() {
   WSADATA Data;
   WSAStartup(MAKEWORD(2, 2), &Data);
+  for (TFtpSocket* Socket : {&FControl, &FData, &FListener}) { Socket->SetCancelEvent(FCancelEvent.Handle()); }
 }
 
 TFtpClient::~TFtpClient() {
@@ -74,7 +75,15 @@ TFtpReply TFtpClient::ReadReply(DWORD TimeoutMs) {
   }
 }
 
+void TFtpClient::CheckCancelled() {
+  if (FCancelled) {
+    Disconnect();
+    throw EFtpCancelled();
+  }
+}
+
 TFtpReply TFtpClient::Command(const std::string& Line) {
+  CheckCancelled();
   RequireConnected();
   try {
     FControl.SendText(Line + "\r\n", WaitLimit());
@@ -94,6 +103,7 @@ TFtpReply TFtpClient::CommandOk(const std::string& Line) {
 }
 
 void TFtpClient::Connect() {
+  CheckCancelled();
   if (FControl.IsOpen()) {
     throw EFtpError("Already connected.");
   }
@@ -168,6 +178,9 @@ void TFtpClient::MakeDir(const std::string& Path) { CommandOk("MKD " + Path); }
 void TFtpClient::Delete(const std::string& RemoteName) { CommandOk("DELE " + RemoteName); }
 
 void TFtpClient::Quit() {
+  if (FCancelled) {
+    Disconnect();
+  }
   if (!FControl.IsOpen()) {
     return;
   }
@@ -181,6 +194,11 @@ void TFtpClient::Abort() {
     FAbortRequested = true;
     FAbortEvent.SetEvent();
   }
+}
+
+void TFtpClient::Cancel() {
+  FCancelled = true;
+  FCancelEvent.SetEvent();
 }
 
 void TFtpClient::BeginTransfer() {
@@ -241,7 +259,10 @@ void TFtpClient::SendFile(HANDLE File) {
     if (Read == 0) {
       return;
     }
-    // Sends that never have to wait would not see the event: look between pieces.
+    // Sends that never have to wait would not see the events: look between pieces.
+    if (FCancelled) {
+      throw EFtpCancelled();
+    }
     if (FAbortRequested) {
       throw EFtpAborted();
     }
@@ -302,6 +323,9 @@ void TFtpClient::Put(const std::string& LocalFile, const std::string& RemoteName
     }
     SendFile(File.Get());
     FData.CloseGracefully();
+  } catch (const EFtpCancelled&) {
+    Disconnect();
+    throw;
   } catch (const EFtpAborted&) {
     FinishAbortedTransfer();
     throw;

@@ -47,7 +47,13 @@ public:
   // session stays usable (or is closed when the server does not answer).
   // Does nothing when no transfer runs.
   void Abort();
+  // Gives the client up, from any thread, for good: the wait in progress (connect,
+  // reply, accept or send) ends at once, the session closes and every later call
+  // that would talk to the server raises EFtpCancelled. A program that is being
+  // stopped is thus never held by a server or a line that went quiet.
+  void Cancel();
   // Says goodbye and closes; socket failures raise after the connection is closed.
+  // A cancelled client closes without a word.
   void Quit();
   // Closes without a word to the server.
   void Disconnect();
@@ -56,6 +62,8 @@ private:
   DWORD WaitLimit() const { return ReadTimeout == 0 ? INFINITE : ReadTimeout; }
   bool ThroughHttpProxy() const { return ProxySettings.ProxyType == TFtpProxyType::HttpProxyWithFtp; }
   void RequireConnected() const;
+  // Closes the session and raises EFtpCancelled once Cancel was called.
+  void CheckCancelled();
   // Sends one command and reads its reply; a socket failure closes the session.
   TFtpReply Command(const std::string& Line);
   TFtpReply ReadReply(DWORD TimeoutMs);
@@ -80,5 +88,8 @@ private:
   // Set with the event by Abort; read without the lock by the sending thread.
   std::atomic<bool> FAbortRequested{false};
   TEvent FAbortEvent;
+  // Set once by Cancel and never reset; every socket of the session waits on it.
+  std::atomic<bool> FCancelled{false};
+  TEvent FCancelEvent;
   std::string FWorkingDir;  // the absolute folder the session entered last; empty when unknown
 };

@@ -1,4 +1,5 @@
-// Failures of the FTP client: a negative server reply, a socket error, a time-out.
+// Failures of the FTP client: a negative server reply, a socket error, a time-out,
+// an abort or a cancel.
 #pragma once
 #include "rtl/exceptions.h"
 
@@ -16,4 +17,10 @@ private:
 class EFtpAborted : public EFtpError {
 public:
   EFtpAborted() : EFtpError("Transfer aborted.") {}
+};
+
+// A wait of the session ended by Cancel.
+class EFtpCancelled : public EFtpError {
+public:
+  EFtpCancelled() : EFtpError("Session cancelled.") {}
 };

@@ -44,19 +44,29 @@ void TFtpSocket::Attach(SOCKET Socket) {
   }
 }
 
-bool TFtpSocket::WaitFor(long Events, DWORD TimeoutMs, HANDLE CancelEvent) {
-  HANDLE Handles[2] = {FEvent, CancelEvent};
-  DWORD Count = CancelEvent ? 2 : 1;
+bool TFtpSocket::WaitFor(long Events, DWORD TimeoutMs, HANDLE AbortEvent) {
+  // The cancel goes before the socket, so that it wins over a socket that is
+  // ready at the same time; the abort goes after it.
+  HANDLE Handles[3];
+  DWORD Count = 0;
+  if (FCancelEvent) { Handles[Count++] = FCancelEvent; }
+  const DWORD SocketSlot = Count;
+  Handles[Count++] = FEvent;
+  if (AbortEvent) { Handles[Count++] = AbortEvent; }
   for (;;) {
-    DWORD Waited = WaitForMultipleObjects(Count, Handles, FALSE, TimeoutMs);
+    const DWORD Waited = WaitForMultipleObjects(Count, Handles, FALSE, TimeoutMs);
     if (Waited == WAIT_TIMEOUT) {
       return false;
     }
-    if (Waited == WAIT_OBJECT_0 + 1) {
-      throw EFtpAborted();
-    }
-    if (Waited != WAIT_OBJECT_0) {
+    const DWORD Slot = Waited - WAIT_OBJECT_0;
+    if (Slot >= Count) {
       RaiseSocketError(static_cast<int>(GetLastError()));
+    }
+    if (Slot < SocketSlot) {
+      throw EFtpCancelled();
+    }
+    if (Slot > SocketSlot) {
+      throw EFtpAborted();
     }
     WSANETWORKEVENTS Network{};
     if (WSAEnumNetworkEvents(FSocket, FEvent, &Network) != 0) {
@@ -129,7 +139,7 @@ void TFtpSocket::Listen(const sockaddr_in& LocalAddress) {
   }
 }
 
-void TFtpSocket::Accept(TFtpSocket& Listener, DWORD TimeoutMs, HANDLE CancelEvent) {
+void TFtpSocket::Accept(TFtpSocket& Listener, DWORD TimeoutMs, HANDLE AbortEvent) {
   Close();
   for (;;) {
     SOCKET Socket = accept(Listener.FSocket, nullptr, nullptr);
@@ -143,13 +153,13 @@ void TFtpSocket::Accept(TFtpSocket& Listener, DWORD TimeoutMs, HANDLE CancelEven
     if (Error != WSAEWOULDBLOCK) {
       RaiseSocketError(Error);
     }
-    if (!Listener.WaitFor(FD_ACCEPT, TimeoutMs, CancelEvent)) {
+    if (!Listener.WaitFor(FD_ACCEPT, TimeoutMs, AbortEvent)) {
       RaiseTimeout();
     }
   }
 }
 
-void TFtpSocket::SendAll(const char* Data, size_t Size, DWORD TimeoutMs, HANDLE CancelEvent) {
+void TFtpSocket::SendAll(const char* Data, size_t Size, DWORD TimeoutMs, HANDLE AbortEvent) {
   while (Size > 0) {
     int Sent = send(FSocket, Data, static_cast<int>(Size), 0);
     if (Sent > 0) {
@@ -161,7 +171,7 @@ void TFtpSocket::SendAll(const char* Data, size_t Size, DWORD TimeoutMs, HANDLE 
     if (Error != WSAEWOULDBLOCK) {
       RaiseSocketError(Error);
     }
-    if (!WaitFor(FD_WRITE, TimeoutMs, CancelEvent)) {
+    if (!WaitFor(FD_WRITE, TimeoutMs, AbortEvent)) {
       RaiseTimeout();
     }
   }

@@ -1,6 +1,7 @@
 // One TCP socket of the FTP client, IPv4 only. The socket is non-blocking and every
-// wait goes through its event, so a wait can also end on a cancel event (an abort
-// from another thread) or a time-out. Failures raise EFtpError.
+// wait goes through its event, so a wait can also end on the session's cancel event,
+// on an abort event handed to the call (both set from another thread) or on a
+// time-out. Failures raise EFtpError.
 #pragma once
 #include <winsock2.h>
 
@@ -15,6 +16,8 @@ public:
   TFtpSocket& operator=(const TFtpSocket&) = delete;
 
   bool IsOpen() const { return FSocket != INVALID_SOCKET; }
+  // Once Event is set, every wait of this socket raises EFtpCancelled.
+  void SetCancelEvent(HANDLE Event) { FCancelEvent = Event; }
   void Connect(const std::string& Host, uint16_t Port, DWORD TimeoutMs);
   // Connect in two halves, so that other work can go on while the connection is
   // made: the first starts it, the second waits until it is made (or raises).
@@ -25,10 +28,10 @@ public:
   // Listens on an ephemeral port of the given local address.
   void Listen(const sockaddr_in& LocalAddress);
   // Takes the first connection of a listening socket; the listener stays open.
-  void Accept(TFtpSocket& Listener, DWORD TimeoutMs, HANDLE CancelEvent);
-  // CancelEvent ends only a wait for room to send: a caller that sends in pieces
-  // also looks for its cancel between them.
-  void SendAll(const char* Data, size_t Size, DWORD TimeoutMs, HANDLE CancelEvent = nullptr);
+  void Accept(TFtpSocket& Listener, DWORD TimeoutMs, HANDLE AbortEvent);
+  // AbortEvent ends only a wait for room to send: a caller that sends in pieces
+  // also looks for its abort between them.
+  void SendAll(const char* Data, size_t Size, DWORD TimeoutMs, HANDLE AbortEvent = nullptr);
   void SendText(const std::string& Text, DWORD TimeoutMs) { SendAll(Text.data(), Text.size(), TimeoutMs); }
   // Some bytes, at most Size; 0 when the peer closed the connection.
   size_t Receive(char* Buffer, size_t Size, DWORD TimeoutMs);
@@ -41,12 +44,13 @@ public:
   void Close();
 
 private:
-  // Waits for one of Events; false on a time-out, raises on cancel.
-  bool WaitFor(long Events, DWORD TimeoutMs, HANDLE CancelEvent);
+  // Waits for one of Events; false on a time-out, raises on cancel or abort.
+  bool WaitFor(long Events, DWORD TimeoutMs, HANDLE AbortEvent);
   void Attach(SOCKET Socket);
 
   SOCKET FSocket = INVALID_SOCKET;
   WSAEVENT FEvent = WSA_INVALID_EVENT;
+  HANDLE FCancelEvent = nullptr;
   bool FConnecting = false;  // StartConnect left the connection under way
 };
 

@@ -12,7 +12,11 @@ files can be stored but not deleted), "slow" (the same, with uploads
 throttled), "proxy" (a scripted FTP proxy for the USER/SITE/OPEN log-on kinds that records
 the client's commands in DIR/proxy-commands.txt and relays to "ftp"), "drop" (closes the
 connection at the first command after log-on), "silent" (stops answering after log-on),
-"http" and "httpauth" (tinyproxy, the second with Basic authorisation).
+"mute" (greets, then never answers), "stalldata" (answers the log-on and folder commands,
+then stops reading the data connection of an upload after STALL_BYTES bytes), "blackhole"
+(never accepts a connection: its queue is full), "http" and "httpauth" (tinyproxy, the
+second with Basic authorisation). "mute" and "stalldata" append what they got to
+DIR/<name>.txt: the commands, and "stalled after N bytes" once an upload stalls.
 """
 import os
 import random
@@ -29,6 +33,8 @@ PROXY_USER, PROXY_PASSWORD = "puser", "ppass"
 HTTP_USER, HTTP_PASSWORD = "huser", "hpass"
 THROTTLE = 2 * 1024 * 1024  # bytes per second on "slow"
 PASSIVE_PORT_COUNT = 40
+STALL_BYTES = 256 * 1024
+STALL_SECONDS = 300  # a stalled session lets go after this, whatever the client does
 
 
 def listening_socket():
@@ -157,6 +163,82 @@ def silent_session(conn):
         while conn.read_line() is not None:
             pass
     conn.close()
+
+
+def recorder(state, name):
+    def record(line):
+        with open(os.path.join(state, name + ".txt"), "a") as f:
+            f.write(line + "\n")
+    return record
+
+
+def mute_session(conn, record):
+    conn.send("220 mute server ready.")
+    deadline = time.time() + STALL_SECONDS
+    while time.time() < deadline:
+        line = conn.read_line()
+        if line is None:
+            break
+        record(line)
+    conn.close()
+
+
+def stall_upload(data_listener, record):
+    data_listener.settimeout(30)
+    data, _ = data_listener.accept()
+    data_listener.close()
+    received = 0
+    while received < STALL_BYTES:
+        chunk = data.recv(min(65536, STALL_BYTES - received))
+        if not chunk:
+            break
+        received += len(chunk)
+    record("stalled after %d bytes" % received)
+    # Reads nothing more: the client's buffers fill and its sends wait.
+    time.sleep(STALL_SECONDS)
+    data.close()
+
+
+def stalling_data_session(conn, record):
+    line = answer_log_on(conn)
+    data_listener = None
+    while line is not None:
+        record(line)
+        verb = line.split(" ", 1)[0].upper()
+        if verb in ("CWD", "MKD"):
+            conn.send("250 Done.")
+        elif verb == "PASV":
+            data_listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+            data_listener.bind(("127.0.0.1", 0))
+            data_listener.listen(1)
+            port = data_listener.getsockname()[1]
+            conn.send("227 Entering Passive Mode (127,0,0,1,%d,%d)." % (port >> 8, port & 0xFF))
+        elif verb == "STOR" and data_listener is not None:
+            conn.send("150 Ready for the data.")
+            stall_upload(data_listener, record)
+            break
+        elif verb == "QUIT":
+            conn.send("221 Bye.")
+            break
+        else:
+            conn.send("502 Not here.")
+        line = conn.read_line()
+    conn.close()
+
+
+def black_hole():
+    """A listening socket whose queue is full: connects to it wait for an answer
+    that never comes."""
+    sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    sock.bind(("127.0.0.1", 0))
+    sock.listen(0)
+    fillers = []
+    for _ in range(2):
+        filler = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        filler.setblocking(False)
+        filler.connect_ex(sock.getsockname())
+        fillers.append(filler)
+    return sock, fillers
 
 
 class ProxySession:
@@ -292,10 +374,14 @@ def serve(state):
 
     ports = {"ftp": ftp_port, "slow": slow_port}
     for name, session in (("drop", dropping_session), ("silent", silent_session),
-                          ("proxy", lambda c: ProxySession(c, state, ftp_port).run())):
+                          ("proxy", lambda c: ProxySession(c, state, ftp_port).run()),
+                          ("mute", lambda c: mute_session(c, recorder(state, "mute"))),
+                          ("stalldata", lambda c: stalling_data_session(c, recorder(state, "stalldata")))):
         sock = listening_socket()
         ports[name] = sock.getsockname()[1]
         serve_in_threads(sock, session)
+    hole, hole_fillers = black_hole()
+    ports["blackhole"] = hole.getsockname()[1]
 
     children = []
     for name, auth in (("http", False), ("httpauth", True)):

@@ -69,6 +69,20 @@ std::vector<std::string> ProxyCommands() {
   return Commands;
 }
 
+bool WaitForRecorded(const std::string& Server, const std::string& Start) {
+  for (int Turn = 0; Turn < 600; ++Turn) {
+    std::ifstream Record(StateDir() + "\\" + Server + ".txt");
+    std::string Line;
+    while (std::getline(Record, Line)) {
+      if (Line.compare(0, Start.size(), Start) == 0) { return true; }
+    }
+    Sleep(50);
+  }
+  return false;
+}
+
+void ForgetRecorded(const std::string& Server) { DeleteFileA((StateDir() + "\\" + Server + ".txt").c_str()); }
+
 void WritePatternFile(const std::string& Path, uint64_t Size) {
   std::ofstream File(Path, std::ios::binary | std::ios::trunc);
   std::string Block(1 << 20, '\0');

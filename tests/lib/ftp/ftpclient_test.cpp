@@ -280,6 +280,54 @@ TEST(FtpClient, AbortEndsARunningUploadAndKeepsTheSession) {
   }
 }
 
+// Cancel, from another thread, ends the wait in progress long before its time-out
+// and for good: the reply to the log-on, a connect that is never answered, and a
+// send that the server stopped reading.
+TEST(FtpClient, CancelEndsEveryWaitAtOnceAndForGood) {
+  const std::string Local = LocalPath("stalled.bin");
+  WritePatternFile(Local, 24u << 20);  // more than the sockets' buffers hold
+  struct TStall {
+    const char* Server;
+    const char* Sign;  // recorded by the server once the client waits on it
+    bool Upload;
+  };
+  for (const TStall& Stall : {TStall{"mute", "USER ", false}, TStall{"blackhole", "", false},
+                              TStall{"stalldata", "stalled after", true}}) {
+    SCOPED_TRACE(Stall.Server);
+    TFtpClient Client;
+    SetUpClient(Client, Stall.Server);
+    Client.ReadTimeout = 3600000;
+    ForgetRecorded(Stall.Server);
+    if (Stall.Upload) { Client.Connect(); }
+    bool Cancelled = false;
+    std::thread Work([&] {
+      try {
+        if (Stall.Upload) {
+          Client.Put(Local, "stalled.bin");
+        } else {
+          Client.Connect();
+        }
+      } catch (const EFtpCancelled&) {
+        Cancelled = true;
+      } catch (const Exception&) {
+      }
+    });
+    if (*Stall.Sign) {
+      EXPECT_TRUE(WaitForRecorded(Stall.Server, Stall.Sign));
+    } else {
+      Sleep(300);  // lets the connect begin; a cancel that comes first must end it all the same
+    }
+    const DWORD Start = GetTickCount();
+    Client.Cancel();
+    Work.join();
+    EXPECT_LT(GetTickCount() - Start, 5000u);
+    EXPECT_TRUE(Cancelled);
+    EXPECT_FALSE(Client.Connected());
+    EXPECT_THROW(Client.Connect(), EFtpCancelled);
+    Client.Quit();  // nothing to say goodbye to
+  }
+}
+
 TEST(FtpClient, ActiveModeThroughAnHttpProxyIsRefused) {
   TFtpClient Client;
   SetUpClient(Client);
