@@ -9,7 +9,9 @@
 #include "shared/ftpdirs.h"
 
 bool TTransportSvc::ProcessFile(const std::string& FileName, const std::string& /*EntryParam*/, bool& Continue) {
-  if (Terminated()) {
+  // A stop that has arrived but not yet been dispatched ends the pass as well:
+  // the session is cancelled, so every further file would only fail.
+  if (Terminated() || Status() == SERVICE_STOP_PENDING) {
     Continue = false;
     return false;
   }

@@ -48,6 +48,12 @@ bool TTransportSvc::Startup() {
   return true;
 }
 
+// A stop is never refused here, so the FTP session can be given up for good: a
+// server or a line that went quiet would otherwise hold the service thread for
+// the hour of the read time-out. The file in transfer fails and is sent again
+// at the next start.
+void TTransportSvc::StopRequested() { IdFTP.Cancel(); }
+
 bool TTransportSvc::Shutdown() {
   if (IsFtp()) {
     try {

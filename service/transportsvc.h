@@ -14,6 +14,7 @@ public:
   TTransportConfig& Config() { return FTransportConfig; }
 
 protected:
+  void StopRequested() override;
   bool Startup() override;
   bool Shutdown() override;
   void AfterDestination() override;

@@ -7,6 +7,7 @@ TService::TService(std::string Name, std::string DisplayName)
 
 void TService::ReportStatus() {
   if (!FStatusHandle) { return; }  // not run by the service control manager
+  TLockGuard Guard(FStatusLock);
   const DWORD State = FStatus;
   const bool Pending =
       State == SERVICE_START_PENDING || State == SERVICE_STOP_PENDING || State == SERVICE_CONTINUE_PENDING ||
@@ -26,6 +27,7 @@ void TService::ReportStatus() {
 }
 
 void TService::SetStatus(DWORD State) {
+  TLockGuard Guard(FStatusLock);
   if (FStatus != State) { FCheckPoint = 0; }
   FStatus = State;
   ReportStatus();
@@ -56,9 +58,20 @@ void TService::DispatchControl(DWORD Code) {
   }
 }
 
+void TService::ControlRequested(DWORD Code) {
+  if (Code != SERVICE_CONTROL_STOP && Code != SERVICE_CONTROL_SHUTDOWN) { return; }
+  EnterStopPending();
+  StopRequested();
+}
+
+void TService::EnterStopPending() {
+  TLockGuard Guard(FStatusLock);
+  if (FStatus != SERVICE_STOP_PENDING) { FStatusBeforeStop = FStatus; }
+  SetStatus(SERVICE_STOP_PENDING);  // a second report advances the check point
+}
+
 void TService::HandleStop() {
-  const DWORD Previous = FStatus;
-  SetStatus(SERVICE_STOP_PENDING);
+  EnterStopPending();
   bool Stopped = true;
   try {
     ServiceStop(Stopped);
@@ -68,12 +81,12 @@ void TService::HandleStop() {
   if (Stopped) {
     FTerminated = true;
   } else {
-    SetStatus(Previous);
+    SetStatus(FStatusBeforeStop);
   }
 }
 
 void TService::HandleShutdown() {
-  SetStatus(SERVICE_STOP_PENDING);
+  EnterStopPending();
   try {
     ServiceShutdown();
   } catch (const std::exception& E) {

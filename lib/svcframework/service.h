@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "rtl/sync.h"
 #include "svcframework/eventlogger.h"
 
 // The thread message that carries a control request; wParam is the control code.
@@ -40,6 +41,10 @@ public:
   // Run by the service main routine on the service thread: start, execute, and
   // the stopped status at the end.
   void Run();
+  // Run by the control handler, on the dispatcher's thread, for every request
+  // before it is queued for the service thread: a stop or shutdown is reported
+  // as pending at once and StopRequested may end what the service thread waits on.
+  void ControlRequested(DWORD Code);
   // Set by the service main routine once the manager knows the service.
   void SetStatusHandle(SERVICE_STATUS_HANDLE Handle) { FStatusHandle = Handle; }
 
@@ -52,11 +57,16 @@ protected:
   // The service's work; the service ends when it returns. By default it only
   // serves control requests.
   virtual void ServiceExecute();
+  // A stop or shutdown has arrived and waits for the service thread; runs on the
+  // dispatcher's thread, so it must only signal (cancel a wait), never block.
+  virtual void StopRequested() {}
 
   void SetStatus(DWORD State);
 
 private:
   void DispatchControl(DWORD Code);
+  // Reports stop-pending, remembering the state a refused stop returns to.
+  void EnterStopPending();
   void HandleStop();
   void HandleShutdown();
 
@@ -64,7 +74,10 @@ private:
   std::string FDisplayName;
   TEventLogger FEventLog;
   SERVICE_STATUS_HANDLE FStatusHandle = nullptr;
+  // Status reports come from the service thread and the dispatcher's thread.
+  TCriticalSection FStatusLock;
   std::atomic<DWORD> FStatus{SERVICE_STOPPED};
+  DWORD FStatusBeforeStop = SERVICE_STOPPED;
   DWORD FCheckPoint = 0;
   DWORD FExitCode = NO_ERROR;
   std::atomic<bool> FTerminated{false};

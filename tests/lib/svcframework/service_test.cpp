@@ -29,6 +29,7 @@ protected:
     Stopped = AcceptStop;
   }
   void ServiceShutdown() override { Calls.push_back("shutdown"); }
+  void StopRequested() override { Calls.push_back(Status() == SERVICE_STOP_PENDING ? "heard (pending)" : "heard"); }
 };
 
 TEST(ServiceRequests, StopIsDispatchedAndTerminatesTheService) {
@@ -42,14 +43,20 @@ TEST(ServiceRequests, StopIsDispatchedAndTerminatesTheService) {
   EXPECT_EQ(Service.Status(), static_cast<DWORD>(SERVICE_STOP_PENDING));
 }
 
+// The control handler's thread hears of a stop before the service thread does:
+// stop-pending is reported at once, and a refused stop returns to the state
+// before the request, not to stop-pending.
 TEST(ServiceRequests, RefusedStopKeepsTheServiceRunning) {
   TProbeService Service;
   Service.AcceptStop = false;
+  Service.ControlRequested(SERVICE_CONTROL_INTERROGATE);
+  Service.ControlRequested(SERVICE_CONTROL_STOP);
+  EXPECT_EQ(Service.Status(), static_cast<DWORD>(SERVICE_STOP_PENDING));
   Service.Post(SERVICE_CONTROL_STOP);
   Service.ProcessRequests(false);
   EXPECT_FALSE(Service.Terminated());
   EXPECT_EQ(Service.Status(), static_cast<DWORD>(SERVICE_STOPPED));  // the state before the request
-  EXPECT_EQ(Service.Calls.size(), 1u);
+  EXPECT_EQ(Service.Calls, (std::vector<std::string>{"heard (pending)", "stop (pending)"}));
 }
 
 TEST(ServiceRequests, ShutdownAlwaysTerminates) {

@@ -101,3 +101,47 @@ TEST_F(NorvaskServiceTest, AStopDuringACycleEndsTheServiceAndLosesNothing) {
   }
   Stop();
 }
+
+// A server that stops answering (after its greeting, or in the middle of a file)
+// or an address that never answers the connect does not hold a stop: the service
+// reports stop-pending at once and has stopped within seconds. The interrupted
+// file is sent whole after the next start.
+TEST_F(NorvaskServiceTest, AStopEndsTheServiceAtOnceWhenTheServerStalls) {
+  FtpTestEnv::WritePatternFile(Shop + "\\comptage\\big.scb", 24u << 20);  // more than the sockets' buffers hold
+  const std::string Folder = "stop" + std::to_string(GetCurrentProcessId());
+  auto Ini = [&](const std::string& Server) {
+    return "[General]\r\nLogDetailed=1\r\nTimeBetweenActions=600\r\n[Directory0]\r\nTrackDirectory=" + Shop +
+           "\r\n[Transport]\r\nTransport=FTP\r\nDestination0=127.0.0.1\r\nPort=" +
+           std::to_string(FtpTestEnv::PortOf(Server)) + "\r\nPassiveMode=1\r\nUsername=" + FtpTestEnv::User +
+           "\r\nPassword=" + FtpTestEnv::Password + "\r\nDestinationDirectory=" + Folder + "\r\n";
+  };
+  Install(Ini("ftp"));
+  const std::string Remote = FtpTestEnv::HomePath(Folder + "/comptage/big.scb");
+  for (const char* Server : {"mute", "stalldata", "blackhole"}) {
+    SCOPED_TRACE(Server);
+    WriteTextFile(Dir.Path() + "\\norvask.ini", Ini(Server));
+    DeleteFileA((Shop + "\\comptage\\trlist0.dst").c_str());
+    FtpTestEnv::ForgetRecorded(Server);
+    const size_t LogSize = Log().size();
+    Start();
+    if (std::string(Server) == "blackhole") {
+      ASSERT_TRUE(WaitFor([&] { return Log().find("transmission du fichier ", LogSize) != std::string::npos; }));
+    } else {
+      ASSERT_TRUE(FtpTestEnv::WaitForRecorded(Server, Server == std::string("mute") ? "USER " : "stalled after"));
+    }
+    const DWORD Begin = GetTickCount();
+    ASSERT_TRUE(Control(SERVICE_CONTROL_STOP));
+    const DWORD Reported = ServiceState();
+    EXPECT_TRUE(Reported == SERVICE_STOP_PENDING || Reported == SERVICE_STOPPED) << Reported;
+    EXPECT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, 5000, 20)) << Log();
+    std::printf("[          ] stop with the \"%s\" server took %lu ms\n", Server, GetTickCount() - Begin);
+    EXPECT_NE(Log().find("\tTransportSvc service stopped\r\n", LogSize), std::string::npos);
+
+    WriteTextFile(Dir.Path() + "\\norvask.ini", Ini("ftp"));
+    DeleteFileA(Remote.c_str());
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Log().find("processed 1 files OK", LogSize) != std::string::npos; })) << Log();
+    EXPECT_TRUE(FtpTestEnv::SameContents(Shop + "\\comptage\\big.scb", Remote));
+    Stop();
+  }
+}

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <thread>
+
 #include "rtl/files.h"
 #include "service/dirlist.h"
 #include "support/fakeras.h"
@@ -35,6 +37,12 @@ std::vector<std::string> EntriesOf(TTestTransportSvc& Svc, const std::string& Di
 }
 
 bool Contains(const std::string& Text, const std::string& Part) { return Text.find(Part) != std::string::npos; }
+
+int CountOf(const std::string& Text, const std::string& Part) {
+  int Count = 0;
+  for (size_t At = Text.find(Part); At != std::string::npos; At = Text.find(Part, At + 1)) { ++Count; }
+  return Count;
+}
 
 }  // namespace
 
@@ -300,6 +308,41 @@ TEST_F(TransportDialUpTest, ThePauseIsHalfTheIntervalAtMostAndUnboundedInExactTi
   EXPECT_TRUE(Contains(Log, "Connexion de \"modem\" est terminée\n"));
   EXPECT_EQ(Ras.HungUp.size(), 2u);
   EXPECT_EQ(Svc.FDialledEntry, "");
+}
+
+// A stop that arrives during the pause ends it and hangs up at once; one that
+// arrives while a file is sent hangs up at the end of the pass without a pause;
+// the stop's own disconnect then finds nothing left to hang up.
+TEST_F(TransportDialUpTest, AStopHangsUpAtOnceDuringThePauseOrAfterATransfer) {
+  Ras.Entries = {"modem"};
+  Svc.Config().DisconnDelay = 15;
+  Svc.Config().TimeBetweenActions = 600;  // a pause of 300 s
+  Svc.DialUp();
+  Ras.Connections = {{"modem", Ras.DialHandle}};
+  const DWORD ServiceThread = GetCurrentThreadId();
+  std::thread ControlHandler([&] {
+    // What the control handler does, once the pause has begun (or at the latest
+    // after 20 s, so that the test cannot hang).
+    for (int Turn = 0; Turn < 400 && !Contains(F.LogTexts(), "Pause 300 sec"); ++Turn) { Sleep(50); }
+    Svc.ControlRequested(SERVICE_CONTROL_STOP);
+    PostThreadMessageA(ServiceThread, CM_SERVICE_CONTROL_CODE, SERVICE_CONTROL_STOP, 0);
+  });
+  const DWORD Begin = GetTickCount();
+  Svc.HangUpAfterDelay();
+  ControlHandler.join();
+  EXPECT_LT(GetTickCount() - Begin, 30000u);
+  EXPECT_EQ(Ras.HungUp.size(), 1u);
+
+  Svc.DialUp();  // the file in transfer when the stop came had dialled
+  Svc.Disconnect();
+  EXPECT_EQ(Ras.HungUp.size(), 2u);
+  Svc.ProcessRequests(false);  // the stop itself
+  Started = false;
+  const std::string Log = F.LogTexts();
+  EXPECT_EQ(CountOf(Log, "Pause "), 1) << Log;
+  EXPECT_EQ(CountOf(Log, "Connexion de \"modem\" est terminée\n"), 2) << Log;
+  EXPECT_TRUE(Contains(Log, "TransportSvc service stopped\n"));
+  EXPECT_EQ(Ras.HungUp.size(), 2u);
 }
 
 TEST_F(TransportDialUpTest, HangUpAfterNoPauseAndItsFailure) {

@@ -14,6 +14,7 @@ public:
   using TTransportSvc::BuildDirectoryEntries;
   using TTransportSvc::DestinationText;
   using TTransportSvc::DialUp;
+  using TTransportSvc::Disconnect;
   using TTransportSvc::FDialledEntry;
   using TTransportSvc::HangUpAfterDelay;
   using TTransportSvc::IsAscendingEntry;
