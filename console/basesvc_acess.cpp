@@ -136,8 +136,6 @@ TSvcWndBase::TSvcWndBase()
   TmrMain.SetEnabled(true);
 }
 
-TSvcWndBase::~TSvcWndBase() { CloseServiceHandles(); }
-
 void TSvcWndBase::FormCreate() {
   FRunningLedPanel = 1;
   FBusyLedPanel = 3;
@@ -256,14 +254,8 @@ void TSvcWndBase::SetBusy(bool Value) {
 
 void TSvcWndBase::CloseServiceHandles() {
   FState = 0;
-  if (FService) {
-    CloseServiceHandle(FService);
-    FService = nullptr;
-  }
-  if (FScm) {
-    CloseServiceHandle(FScm);
-    FScm = nullptr;
-  }
+  FService.Reset();
+  FScm.Reset();
 }
 
 void TSvcWndBase::ClearLabels() {
@@ -297,22 +289,22 @@ void TSvcWndBase::TmrMainTimer() {
 
 void TSvcWndBase::PollService() {
   FState = 0;
-  if (!FScm) { FScm = OpenServiceManager(FRemotePc, GENERIC_READ); }
-  if (!FScm) {
+  if (!FScm.Valid()) { FScm.Reset(OpenServiceManager(FRemotePc, GENERIC_READ)); }
+  if (!FScm.Valid()) {
     const DWORD Error = GetLastError();
     SetTickStatusText(Format(LoadStr(IDS_SCM_ERROR), GetPcDisplayName()) + SysErrorMessage(Error));
     InvalidateLeds();
     return;
   }
-  if (!FService) { FService = OpenServiceA(FScm, FServiceName.c_str(), SERVICE_QUERY_STATUS); }
-  if (!FService) {
+  if (!FService.Valid()) { FService.Reset(OpenServiceA(FScm.Get(), FServiceName.c_str(), SERVICE_QUERY_STATUS)); }
+  if (!FService.Valid()) {
     const DWORD Error = GetLastError();
     SetTickStatusText(Format(LoadStr(IDS_SERVICE_ABSENT), GetPcDisplayName()) + SysErrorMessage(Error));
     InvalidateLeds();
     return;
   }
   SERVICE_STATUS Status{};
-  if (QueryServiceStatus(FService, &Status)) {
+  if (QueryServiceStatus(FService.Get(), &Status)) {
     FState = Status.dwCurrentState;
     SetTickStatusText(ServiceStateText(FState));
   } else {

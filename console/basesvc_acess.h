@@ -12,12 +12,12 @@
 #include "forms/pagecontrol.h"
 #include "forms/statusbar.h"
 #include "forms/stdctrls.h"
+#include "rtl/handles.h"
 #include "service/pipemessages.h"
 
 class TSvcWndBase : public TForm {
 public:
   TSvcWndBase();
-  ~TSvcWndBase() override;
 
   // Sets the service's logon account before it is started again; nothing here.
   virtual void ChangeServiceLogon(SC_HANDLE ServiceManager);
@@ -37,7 +37,7 @@ public:
   std::string GetPipePrefix() const;
   std::string GetPcDisplayName() const;
   void SetRemotePc(const std::string& Name);
-  bool IsServiceOpen() const { return FScm && FService; }
+  bool IsServiceOpen() const { return FScm.Valid() && FService.Valid(); }
   bool IsServiceRunning() const { return IsServiceOpen() && FState == SERVICE_RUNNING; }
   void SetBusy(bool Value);
   void CloseServiceHandles();
@@ -96,8 +96,8 @@ protected:
   std::string FLocalIniName;
   std::string FInfoPipe;
   std::string FControlPipe;
-  SC_HANDLE FScm = nullptr;
-  SC_HANDLE FService = nullptr;
+  TServiceHandle FScm;
+  TServiceHandle FService;  // declared after FScm: closed before it
   uint32_t FState = 0;
   uint8_t FRequest[PipeBufferSize]{};
   uint8_t FAnswer[PipeBufferSize]{};
