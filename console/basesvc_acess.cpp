@@ -228,8 +228,6 @@ void TSvcWndBase::SetRemotePc(const std::string& Name) {
   StPcDisplayName.SetCaption(GetPcDisplayName());
 }
 
-std::string TSvcWndBase::LocalConfigPath() const { return AppDir + "\\" + FLocalIniName; }
-
 void TSvcWndBase::SetStatusText(const std::string& Text) {
   FNoteHeld = false;
   SbMain.SetPanelText(FStatusPanel, Text);
@@ -353,30 +351,6 @@ void TSvcWndBase::BtnPcClick() {
     UpdateButtons();
     SetRemotePc(Dialog->PcName());
     ClearLabels();
-  }
-}
-
-void TSvcWndBase::BtnConfigureClick() { ConfigureService(); }
-
-void TSvcWndBase::ConfigureService() {
-  try {
-    ReceiveConfig();
-    auto Dialog = FConfigDlgClass(Handle(), FRemotePc, LocalConfigPath(), FConfigClass);
-    if (Dialog->ShowModal() == mrOK) {
-      THourglass Wait;
-      // Restarted after a failed send, the service would run on its old file
-      // under the account of the copy it never got.
-      if (!SendConfig()) {
-        HoldStatusText(LoadStr(IDS_NOT_RESTARTED));
-        return;
-      }
-      SetBusy(false);
-      RestartService();
-      ClearStateLabels();
-    }
-  } catch (const std::exception& Error) {
-    SetStatusText(Error.what());
-    throw;
   }
 }
 
