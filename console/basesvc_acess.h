@@ -13,7 +13,7 @@
 #include "forms/statusbar.h"
 #include "forms/stdctrls.h"
 #include "rtl/handles.h"
-#include "service/pipemessages.h"
+#include "shared/pipemessages.h"
 
 class TSvcWndBase : public TForm {
 public:

@@ -10,6 +10,7 @@
 #include "rtl/handles.h"
 #include "rtl/inifiles.h"
 #include "shared/commonhelpers.h"
+#include "shared/configpayload.h"
 
 namespace {
 [[noreturn]] void RaiseLengthError() { throw Exception(LoadStr(IDS_LENGTH_ERROR)); }
@@ -50,16 +51,15 @@ void TSvcWndBase::CallGetConfig() {
   WritePipeHeader(FRequest, ReqGetConfig, 0);
   DWORD Received = 0;
   if (!CallPipe(FControlPipe, PipeHeaderSize, Received)) { throw Exception(SysErrorMessage(GetLastError())); }
-  if (Received < static_cast<DWORD>(PipeHeaderSize)) { RaiseLengthError(); }
+  const TAnswerCheck Check = CheckAnswer(FAnswer, Received, AnsGetConfig);
+  if (Check == acLengthError) { RaiseLengthError(); }
   const TPipeMessageHeader Header = ReadPipeHeader(FAnswer);
   // Any other answer leaves no copy to edit: a dialog opened on an old or
   // missing copy would send that back over the service's real file.
-  if (!HasKeyword(FAnswer, AnsGetConfig)) {
+  if (Check == acOtherKeyword) {
     throw Exception(Format(LoadStr(IDS_WRONG_ANSWER), FServiceName, PipeText(Header.Keyword)));
   }
-  if (Header.DataLength < 0 || static_cast<DWORD>(Header.DataLength) > Received - PipeHeaderSize) {
-    RaiseLengthError();
-  }
+  if (!CarriesAnnouncedData(FAnswer, Received)) { RaiseLengthError(); }
   // Only the file's first part came: edited and sent back, it would replace the whole.
   if (Header.ErrorCode == PipeErrorConfigTooLong) {
     throw Exception(Format(LoadStr(IDS_CONFIG_TOO_LARGE), FServiceName, MaxConfigDataSize));
@@ -95,8 +95,11 @@ void TSvcWndBase::CallSetConfig() {
   WritePipeHeader(FRequest, ReqSetConfig, Count);
   DWORD Received = 0;
   if (!CallPipe(FControlPipe, PipeHeaderSize + Count, Received)) { throw Exception(SysErrorMessage(GetLastError())); }
-  if (Received < static_cast<DWORD>(PipeHeaderSize)) { RaiseLengthError(); }
-  if (!HasKeyword(FAnswer, AnsSetConfig)) { throw Exception(Format(LoadStr(IDS_WRONG_ACK), FServiceName)); }
+  switch (CheckAnswer(FAnswer, Received, AnsSetConfig)) {
+    case acLengthError: RaiseLengthError();
+    case acOtherKeyword: throw Exception(Format(LoadStr(IDS_WRONG_ACK), FServiceName));
+    case acExpected: break;
+  }
   // The service keeps its old file whenever it reports an error.
   switch (const int32_t Error = ReadPipeHeader(FAnswer).ErrorCode) {
     case PipeErrorNone: return;
@@ -114,17 +117,10 @@ void TSvcWndBase::LoadLocalConfig(uint8_t* Buffer, int32_t Size, int32_t& Count)
     } catch (const Exception&) {
     }
   }
-  const THandle File(CreateFileA(LocalConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!File.Valid()) { RaiseLastOSError(); }
-  DWORD Read = 0;
-  if (!ReadFile(File.Get(), Buffer, Size, &Read, nullptr)) { RaiseLastOSError(); }
+  const TPayloadRead Copy = ReadConfigPayload(LocalConfigPath(), Buffer, Size);
+  if (!Copy.Ok) { RaiseLastOSError(Copy.Error); }
   // A copy that does not fit one message would replace the service's file
   // with its first part: it is not sent at all.
-  uint8_t Beyond;
-  DWORD ReadBeyond = 0;
-  if (ReadFile(File.Get(), &Beyond, 1, &ReadBeyond, nullptr) && ReadBeyond != 0) {
-    throw Exception(Format(LoadStr(IDS_LOCAL_CONFIG_TOO_LARGE), LocalConfigPath(), Size));
-  }
-  Count = static_cast<int32_t>(Read);
+  if (Copy.TooLong) { throw Exception(Format(LoadStr(IDS_LOCAL_CONFIG_TOO_LARGE), LocalConfigPath(), Size)); }
+  Count = Copy.Count;
 }
