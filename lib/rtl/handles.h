@@ -36,9 +36,9 @@ struct TKernelHandleCloser {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HANDLE Value) { CloseHandle(Value); }
 };
-struct TObjectHandleCloser {
+// Closed the same way; only "none" differs.
+struct TObjectHandleCloser : TKernelHandleCloser {
   static HANDLE Invalid() { return nullptr; }
-  static void Close(HANDLE Value) { CloseHandle(Value); }
 };
 struct TFindHandleCloser {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
