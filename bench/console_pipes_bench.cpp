@@ -17,7 +17,7 @@
 #include "bench/benchservice.h"
 #include "console/norvask_cfgmain.h"
 #include "forms/form.h"
-#include "service/pipemessages.h"
+#include "shared/pipemessages.h"
 #include "shared/sharedunits.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "service/pipemessages.h"
 #include "service/srvinfo.h"
+#include "shared/pipemessages.h"
 
 namespace {
 

@@ -136,8 +136,6 @@ TSvcWndBase::TSvcWndBase()
   TmrMain.SetEnabled(true);
 }
 
-TSvcWndBase::~TSvcWndBase() { CloseServiceHandles(); }
-
 void TSvcWndBase::FormCreate() {
   FRunningLedPanel = 1;
   FBusyLedPanel = 3;
@@ -230,8 +228,6 @@ void TSvcWndBase::SetRemotePc(const std::string& Name) {
   StPcDisplayName.SetCaption(GetPcDisplayName());
 }
 
-std::string TSvcWndBase::LocalConfigPath() const { return AppDir + "\\" + FLocalIniName; }
-
 void TSvcWndBase::SetStatusText(const std::string& Text) {
   FNoteHeld = false;
   SbMain.SetPanelText(FStatusPanel, Text);
@@ -256,14 +252,8 @@ void TSvcWndBase::SetBusy(bool Value) {
 
 void TSvcWndBase::CloseServiceHandles() {
   FState = 0;
-  if (FService) {
-    CloseServiceHandle(FService);
-    FService = nullptr;
-  }
-  if (FScm) {
-    CloseServiceHandle(FScm);
-    FScm = nullptr;
-  }
+  FService.Reset();
+  FScm.Reset();
 }
 
 void TSvcWndBase::ClearLabels() {
@@ -297,22 +287,22 @@ void TSvcWndBase::TmrMainTimer() {
 
 void TSvcWndBase::PollService() {
   FState = 0;
-  if (!FScm) { FScm = OpenServiceManager(FRemotePc, GENERIC_READ); }
-  if (!FScm) {
+  if (!FScm.Valid()) { FScm.Reset(OpenServiceManager(FRemotePc, GENERIC_READ)); }
+  if (!FScm.Valid()) {
     const DWORD Error = GetLastError();
     SetTickStatusText(Format(LoadStr(IDS_SCM_ERROR), GetPcDisplayName()) + SysErrorMessage(Error));
     InvalidateLeds();
     return;
   }
-  if (!FService) { FService = OpenServiceA(FScm, FServiceName.c_str(), SERVICE_QUERY_STATUS); }
-  if (!FService) {
+  if (!FService.Valid()) { FService.Reset(OpenServiceA(FScm.Get(), FServiceName.c_str(), SERVICE_QUERY_STATUS)); }
+  if (!FService.Valid()) {
     const DWORD Error = GetLastError();
     SetTickStatusText(Format(LoadStr(IDS_SERVICE_ABSENT), GetPcDisplayName()) + SysErrorMessage(Error));
     InvalidateLeds();
     return;
   }
   SERVICE_STATUS Status{};
-  if (QueryServiceStatus(FService, &Status)) {
+  if (QueryServiceStatus(FService.Get(), &Status)) {
     FState = Status.dwCurrentState;
     SetTickStatusText(ServiceStateText(FState));
   } else {
@@ -361,30 +351,6 @@ void TSvcWndBase::BtnPcClick() {
     UpdateButtons();
     SetRemotePc(Dialog->PcName());
     ClearLabels();
-  }
-}
-
-void TSvcWndBase::BtnConfigureClick() { ConfigureService(); }
-
-void TSvcWndBase::ConfigureService() {
-  try {
-    ReceiveConfig();
-    auto Dialog = FConfigDlgClass(Handle(), FRemotePc, LocalConfigPath(), FConfigClass);
-    if (Dialog->ShowModal() == mrOK) {
-      THourglass Wait;
-      // Restarted after a failed send, the service would run on its old file
-      // under the account of the copy it never got.
-      if (!SendConfig()) {
-        HoldStatusText(LoadStr(IDS_NOT_RESTARTED));
-        return;
-      }
-      SetBusy(false);
-      RestartService();
-      ClearStateLabels();
-    }
-  } catch (const std::exception& Error) {
-    SetStatusText(Error.what());
-    throw;
   }
 }
 

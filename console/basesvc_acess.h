@@ -12,12 +12,12 @@
 #include "forms/pagecontrol.h"
 #include "forms/statusbar.h"
 #include "forms/stdctrls.h"
-#include "service/pipemessages.h"
+#include "rtl/handles.h"
+#include "shared/pipemessages.h"
 
 class TSvcWndBase : public TForm {
 public:
   TSvcWndBase();
-  ~TSvcWndBase() override;
 
   // Sets the service's logon account before it is started again; nothing here.
   virtual void ChangeServiceLogon(SC_HANDLE ServiceManager);
@@ -37,14 +37,14 @@ public:
   std::string GetPipePrefix() const;
   std::string GetPcDisplayName() const;
   void SetRemotePc(const std::string& Name);
-  bool IsServiceOpen() const { return FScm && FService; }
+  bool IsServiceOpen() const { return FScm.Valid() && FService.Valid(); }
   bool IsServiceRunning() const { return IsServiceOpen() && FState == SERVICE_RUNNING; }
   void SetBusy(bool Value);
   void CloseServiceHandles();
   void ClearLabels();
   void ClearStateLabels();
   void PollService();
-  void ConfigureService();
+  // Stops the service, sets its logon account and starts it again.
   void RestartService();
   void LoadSettings(const std::string& Path);
   void SaveSettings(const std::string& Path);
@@ -54,7 +54,9 @@ public:
   // Statistics over the service's information pipe.
   void QueryStatistics();
   void ShowStatistics();
-  // The configuration exchange with the service over its control pipe.
+  // The configuration flow: the service's file fetched into the local copy,
+  // edited in the parameters dialog, sent back, and the service restarted.
+  void ConfigureService();
   void ReceiveConfig();
   void CallGetConfig();
   // False when the configuration did not reach the service (already shown).
@@ -62,6 +64,8 @@ public:
   void CallSetConfig();
   void SaveLocalConfig(const uint8_t* Data, int32_t Count);
   void LoadLocalConfig(uint8_t* Buffer, int32_t Size, int32_t& Count);
+  // The local copy of the service's configuration file, beside the program.
+  std::string LocalConfigPath() const;
 
   const std::string& RemotePc() const { return FRemotePc; }
   uint32_t State() const { return FState; }
@@ -69,7 +73,6 @@ public:
   int32_t TimeOverride() const { return FTimeOverride; }
   bool Busy() const { return FBusy; }
   std::string StatusText() const { return SbMain.PanelText(FStatusPanel); }
-  std::string LocalConfigPath() const;
 
 protected:
   void SetStatusText(const std::string& Text);
@@ -96,8 +99,8 @@ protected:
   std::string FLocalIniName;
   std::string FInfoPipe;
   std::string FControlPipe;
-  SC_HANDLE FScm = nullptr;
-  SC_HANDLE FService = nullptr;
+  TServiceHandle FScm;
+  TServiceHandle FService;  // declared after FScm: closed before it
   uint32_t FState = 0;
   uint8_t FRequest[PipeBufferSize]{};
   uint8_t FAnswer[PipeBufferSize]{};

@@ -15,28 +15,28 @@ DWORD QueryState(SC_HANDLE Service) {
 
 void TSvcWndBase::BtnSrvStartClick() {
   if (!IsServiceOpen()) { return; }
-  if (QueryState(FService) == SERVICE_RUNNING) {
+  if (QueryState(FService.Get()) == SERVICE_RUNNING) {
     ShowMessageBox(Handle(), LoadStr(IDS_ALREADY_RUNNING) + GetPcDisplayName(), mkInformation);
     return;
   }
   THourglass Wait;
   SetBusy(false);
   ShowProgress(ServiceStateText(SERVICE_START_PENDING));
-  StartServiceAndWait(FScm, FServiceName);
+  StartServiceAndWait(FScm.Get(), FServiceName);
   SetStatusText(ServiceStateText(SERVICE_RUNNING));
   ClearStateLabels();
 }
 
 void TSvcWndBase::BtnSrvStopClick() {
   if (!IsServiceOpen()) { return; }
-  if (QueryState(FService) == SERVICE_STOPPED) {
+  if (QueryState(FService.Get()) == SERVICE_STOPPED) {
     ShowMessageBox(Handle(), LoadStr(IDS_ALREADY_STOPPED) + GetPcDisplayName(), mkInformation);
     return;
   }
   THourglass Wait;
   SetBusy(false);
   ShowProgress(ServiceStateText(SERVICE_STOP_PENDING));
-  StopServiceAndWait(FScm, FServiceName);
+  StopServiceAndWait(FScm.Get(), FServiceName);
   SetStatusText(ServiceStateText(SERVICE_STOPPED));
   LabNextFileCheckAtVal.SetCaption("");
 }
@@ -44,22 +44,21 @@ void TSvcWndBase::BtnSrvStopClick() {
 // The service reads its configuration only when it starts.
 void TSvcWndBase::RestartService() {
   if (!IsServiceOpen()) { return; }
-  SC_HANDLE Access = OpenServiceA(FScm, FServiceName.c_str(),
-                                  SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS |
-                                      SERVICE_START | SERVICE_STOP);
-  if (!Access) { RaiseLastOSError(); }
-  CloseServiceHandle(Access);
-  const bool Stopped = QueryState(FService) == SERVICE_STOPPED;
+  // An access check only: the handle is closed again at once.
+  OpenServiceOrRaise(FScm.Get(), FServiceName,
+                     SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS | SERVICE_START |
+                         SERVICE_STOP);
+  const bool Stopped = QueryState(FService.Get()) == SERVICE_STOPPED;
   if (Stopped && ShowMessageBox(Handle(), LoadStr(IDS_RESTART_CONFIRM), mkConfirmation) != IDYES) { return; }
   THourglass Wait;
   if (!Stopped) {
     ShowProgress(ServiceStateText(SERVICE_STOP_PENDING));
-    StopServiceAndWait(FScm, FServiceName);
+    StopServiceAndWait(FScm.Get(), FServiceName);
   }
   ShowProgress(LoadStr(IDS_CHANGING_CONFIG));
-  ChangeServiceLogon(FScm);
+  ChangeServiceLogon(FScm.Get());
   ShowProgress(ServiceStateText(SERVICE_START_PENDING));
-  StartServiceAndWait(FScm, FServiceName);
+  StartServiceAndWait(FScm.Get(), FServiceName);
   SetStatusText(ServiceStateText(SERVICE_RUNNING));
 }
 

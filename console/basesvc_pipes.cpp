@@ -1,107 +1,10 @@
-// The configuration exchange with the service over its control pipe.
+// One transaction on a pipe of the service: the statistics and the
+// configuration flow both go through it.
 #include "console/basesvc_acess.h"
-#include "console/resource.h"
-#include "forms/msgbox.h"
-#include "forms/resstrings.h"
-#include "rtl/format.h"
-#include "rtl/handles.h"
-#include "rtl/inifiles.h"
-
-namespace {
-[[noreturn]] void RaiseLengthError() { throw Exception(LoadStr(IDS_LENGTH_ERROR)); }
-}  // namespace
 
 // Does not wait for a free instance: a busy or missing pipe fails at once.
 bool TSvcWndBase::CallPipe(const std::string& PipeName, int32_t RequestSize, DWORD& AnswerSize) {
   AnswerSize = 0;
   return CallNamedPipeA((GetPipePrefix() + PipeName).c_str(), FRequest, RequestSize, FAnswer, sizeof(FAnswer),
                         &AnswerSize, NMPWAIT_NOWAIT) != FALSE;
-}
-
-void TSvcWndBase::ReceiveConfig() {
-  ShowProgress(Format(LoadStr(IDS_RECEIVING_CONFIG), GetPcDisplayName()));
-  CallGetConfig();
-}
-
-void TSvcWndBase::CallGetConfig() {
-  WritePipeHeader(FRequest, ReqGetConfig, 0);
-  DWORD Received = 0;
-  if (!CallPipe(FControlPipe, PipeHeaderSize, Received)) { throw Exception(SysErrorMessage(GetLastError())); }
-  if (Received < static_cast<DWORD>(PipeHeaderSize)) { RaiseLengthError(); }
-  const TPipeMessageHeader Header = ReadPipeHeader(FAnswer);
-  // Any other answer leaves no copy to edit: a dialog opened on an old or
-  // missing copy would send that back over the service's real file.
-  if (!HasKeyword(FAnswer, AnsGetConfig)) {
-    throw Exception(Format(LoadStr(IDS_WRONG_ANSWER), FServiceName, PipeText(Header.Keyword)));
-  }
-  if (Header.DataLength < 0 || static_cast<DWORD>(Header.DataLength) > Received - PipeHeaderSize) {
-    RaiseLengthError();
-  }
-  // Only the file's first part came: edited and sent back, it would replace the whole.
-  if (Header.ErrorCode == PipeErrorConfigTooLong) {
-    throw Exception(Format(LoadStr(IDS_CONFIG_TOO_LARGE), FServiceName, MaxConfigDataSize));
-  }
-  SaveLocalConfig(FAnswer + PipeHeaderSize, Header.DataLength);
-}
-
-void TSvcWndBase::SaveLocalConfig(const uint8_t* Data, int32_t Count) {
-  const THandle File(CreateFileA(LocalConfigPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!File.Valid()) { RaiseLastOSError(); }
-  DWORD Written = 0;
-  if (!WriteFile(File.Get(), Data, Count, &Written, nullptr) || Written != static_cast<DWORD>(Count)) {
-    RaiseLastOSError();
-  }
-}
-
-bool TSvcWndBase::SendConfig() {
-  try {
-    ShowProgress(Format(LoadStr(IDS_SENDING_CONFIG), GetPcDisplayName()));
-    CallSetConfig();
-    return true;
-  } catch (const std::exception& Error) {
-    SetStatusText(Error.what());
-    ShowMessageBox(Handle(), Error.what(), mkError);
-    return false;
-  }
-}
-
-void TSvcWndBase::CallSetConfig() {
-  int32_t Count = 0;
-  LoadLocalConfig(FRequest + PipeHeaderSize, MaxConfigDataSize, Count);
-  WritePipeHeader(FRequest, ReqSetConfig, Count);
-  DWORD Received = 0;
-  if (!CallPipe(FControlPipe, PipeHeaderSize + Count, Received)) { throw Exception(SysErrorMessage(GetLastError())); }
-  if (Received < static_cast<DWORD>(PipeHeaderSize)) { RaiseLengthError(); }
-  if (!HasKeyword(FAnswer, AnsSetConfig)) { throw Exception(Format(LoadStr(IDS_WRONG_ACK), FServiceName)); }
-  // The service keeps its old file whenever it reports an error.
-  switch (const int32_t Error = ReadPipeHeader(FAnswer).ErrorCode) {
-    case PipeErrorNone: return;
-    case PipeErrorDataMissing: throw Exception(Format(LoadStr(IDS_CONFIG_INCOMPLETE), FServiceName));
-    case PipeErrorConfigNotReplaced: throw Exception(Format(LoadStr(IDS_CONFIG_NOT_REPLACED), FServiceName));
-    default: throw Exception(Format(LoadStr(IDS_CONFIG_REFUSED), FServiceName, Error));
-  }
-}
-
-void TSvcWndBase::LoadLocalConfig(uint8_t* Buffer, int32_t Size, int32_t& Count) {
-  if (FTimeOverride > 0) {
-    try {
-      TIniFile Copy(LocalConfigPath());
-      Copy.WriteInteger("General", "TimeBetweenActions", FTimeOverride);
-    } catch (const Exception&) {
-    }
-  }
-  const THandle File(CreateFileA(LocalConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!File.Valid()) { RaiseLastOSError(); }
-  DWORD Read = 0;
-  if (!ReadFile(File.Get(), Buffer, Size, &Read, nullptr)) { RaiseLastOSError(); }
-  // A copy that does not fit one message would replace the service's file
-  // with its first part: it is not sent at all.
-  uint8_t Beyond;
-  DWORD ReadBeyond = 0;
-  if (ReadFile(File.Get(), &Beyond, 1, &ReadBeyond, nullptr) && ReadBeyond != 0) {
-    throw Exception(Format(LoadStr(IDS_LOCAL_CONFIG_TOO_LARGE), LocalConfigPath(), Size));
-  }
-  Count = static_cast<int32_t>(Read);
 }

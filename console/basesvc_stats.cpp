@@ -26,14 +26,10 @@ void TSvcWndBase::QueryStatistics() {
     SetTickStatusText(SysErrorMessage(GetLastError()));
     return;
   }
-  if (Received < static_cast<DWORD>(PipeHeaderSize)) {
-    SetTickStatusText(LoadStr(IDS_LENGTH_ERROR));
-    return;
-  }
-  if (!HasKeyword(FAnswer, AnsGetStats)) { return; }
-  if (Received < static_cast<DWORD>(StatsAnswerSize)) {
-    SetTickStatusText(LoadStr(IDS_LENGTH_ERROR));
-    return;
+  switch (CheckAnswer(FAnswer, Received, AnsGetStats, StatsAnswerSize)) {
+    case acLengthError: SetTickStatusText(LoadStr(IDS_LENGTH_ERROR)); return;
+    case acOtherKeyword: return;
+    case acExpected: break;
   }
   std::memcpy(&FPipeStats, FAnswer + PipeStatsOffset, sizeof(FPipeStats));
   std::memcpy(&FServiceStats, FAnswer + ServiceStatsOffset, sizeof(FServiceStats));

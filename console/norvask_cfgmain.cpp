@@ -4,7 +4,6 @@
 #include "console/resource.h"
 #include "console/svcctrl.h"
 #include "forms/resstrings.h"
-#include "shared/commonhelpers.h"
 #include "shared/transportconfig.h"
 
 TMainWnd* MainWnd = nullptr;
@@ -25,7 +24,7 @@ void TMainWnd::FormCreate() {
 
 void TMainWnd::ChangeServiceLogon(SC_HANDLE ServiceManager) {
   TTransportConfig Config;
-  Config.LoadFromFile(AppDir + "\\" + FLocalIniName);
+  Config.LoadFromFile(LocalConfigPath());
   std::string Account, Password;
   ChooseServiceLogon(Config, Account, Password);
   SetServiceLogon(ServiceManager, FServiceName, Account, Password);

@@ -180,12 +180,11 @@ void TConnectionTestDlg::Connect() {
                   LOGON32_PROVIDER_DEFAULT, &Token)) {
     throw Exception(Format(LoadStr(IDS_CT_LOGIN_FAILED), Account, SysErrorMessage(GetLastError())));
   }
-  if (!ImpersonateLoggedOnUser(Token)) {
-    const std::string Reason = SysErrorMessage(GetLastError());
-    CloseHandle(Token);
-    throw Exception(Format(LoadStr(IDS_CT_IMPERSONATE_FAILED), Account, Reason));
+  TObjectHandle Logon(Token);
+  if (!ImpersonateLoggedOnUser(Logon.Get())) {
+    throw Exception(Format(LoadStr(IDS_CT_IMPERSONATE_FAILED), Account, SysErrorMessage(GetLastError())));
   }
-  FLogonToken = Token;
+  FLogonToken = std::move(Logon);
 }
 
 void TConnectionTestDlg::Disconnect() {
@@ -194,10 +193,9 @@ void TConnectionTestDlg::Disconnect() {
   } catch (...) {
     IdFTP.Disconnect();
   }
-  if (FLogonToken) {
+  if (FLogonToken.Valid()) {
     RevertToSelf();
-    CloseHandle(FLogonToken);
-    FLogonToken = nullptr;
+    FLogonToken.Reset();
   }
 }
 

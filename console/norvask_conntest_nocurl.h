@@ -11,6 +11,7 @@
 #include "forms/richedit.h"
 #include "forms/stdctrls.h"
 #include "ftp/ftpclient.h"
+#include "rtl/handles.h"
 #include "shared/transportconfig.h"
 #include "shared/versioninfo.h"
 
@@ -23,7 +24,7 @@ public:
   void SetContinueMode(bool Value) { FContinueMode = Value; }
   bool InProgress() const { return FInProgress; }
   // An FTP session or an impersonation still in force.
-  bool DestinationOpen() { return IdFTP.Connected() || FLogonToken != nullptr; }
+  bool DestinationOpen() { return IdFTP.Connected() || FLogonToken.Valid(); }
 
   void FormCreate() override;
   void FormDestroy() override;
@@ -73,7 +74,7 @@ private:
   bool FAllOk = true;
   const TTransportConfig* FConfig = nullptr;
   int FCurrentDest = -1;
-  HANDLE FLogonToken = nullptr;
+  TObjectHandle FLogonToken;
   // The sample file is made before the copy account logs on, so that it is
   // the console user's; a failure to make it is the transfer step's failure.
   int FSampleSize = 0;

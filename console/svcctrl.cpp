@@ -14,27 +14,6 @@ namespace {
 
 const char LocalSystemAccount[] = ".\\LocalSystem";
 
-// A service handle of one routine, closed when the routine leaves, also by an
-// exception (the raised error's code has been read by then; the last error is kept).
-class TServiceHandle {
-public:
-  TServiceHandle(SC_HANDLE ServiceManager, const std::string& ServiceName, DWORD Access)
-      : FHandle(OpenServiceA(ServiceManager, ServiceName.c_str(), Access)) {
-    if (!FHandle) { RaiseLastOSError(); }
-  }
-  ~TServiceHandle() {
-    const DWORD Error = GetLastError();
-    CloseServiceHandle(FHandle);
-    SetLastError(Error);
-  }
-  TServiceHandle(const TServiceHandle&) = delete;
-  TServiceHandle& operator=(const TServiceHandle&) = delete;
-  SC_HANDLE Get() const { return FHandle; }
-
-private:
-  SC_HANDLE FHandle;
-};
-
 void QueryStatus(SC_HANDLE Handle, SERVICE_STATUS& Status) {
   if (!QueryServiceStatus(Handle, &Status)) { RaiseLastOSError(); }
 }
@@ -88,8 +67,14 @@ bool WaitForServiceState(SC_HANDLE Handle, SERVICE_STATUS Status, DWORD NotYetTa
 
 }  // namespace
 
+TServiceHandle OpenServiceOrRaise(SC_HANDLE ServiceManager, const std::string& ServiceName, DWORD Access) {
+  TServiceHandle Service(OpenServiceA(ServiceManager, ServiceName.c_str(), Access));
+  if (!Service.Valid()) { RaiseLastOSError(); }
+  return Service;
+}
+
 void StartServiceAndWait(SC_HANDLE ServiceManager, const std::string& ServiceName) {
-  TServiceHandle Service(ServiceManager, ServiceName, SERVICE_START | SERVICE_QUERY_STATUS);
+  const TServiceHandle Service = OpenServiceOrRaise(ServiceManager, ServiceName, SERVICE_START | SERVICE_QUERY_STATUS);
   if (!StartServiceA(Service.Get(), 0, nullptr)) { RaiseLastOSError(); }
   SERVICE_STATUS Status{};
   QueryStatus(Service.Get(), Status);
@@ -99,7 +84,7 @@ void StartServiceAndWait(SC_HANDLE ServiceManager, const std::string& ServiceNam
 }
 
 void StopServiceAndWait(SC_HANDLE ServiceManager, const std::string& ServiceName) {
-  TServiceHandle Service(ServiceManager, ServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS);
+  const TServiceHandle Service = OpenServiceOrRaise(ServiceManager, ServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS);
   SERVICE_STATUS Status{};
   if (!ControlService(Service.Get(), SERVICE_CONTROL_STOP, &Status)) { RaiseLastOSError(); }
   QueryStatus(Service.Get(), Status);
@@ -130,7 +115,8 @@ void ChooseServiceLogon(const TTransportConfig& Config, std::string& Account, st
 
 void SetServiceLogon(SC_HANDLE ServiceManager, const std::string& ServiceName, const std::string& Account,
                      const std::string& Password) {
-  TServiceHandle Service(ServiceManager, ServiceName, SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS);
+  const TServiceHandle Service =
+      OpenServiceOrRaise(ServiceManager, ServiceName, SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS);
   if (!ChangeServiceConfigA(Service.Get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, nullptr,
                             nullptr, nullptr, nullptr, Account.c_str(), Password.c_str(), nullptr)) {
     RaiseLastOSError();

@@ -7,7 +7,13 @@
 #include <cstdint>
 #include <string>
 
+#include "rtl/handles.h"
+
 class TTransportConfig;
+
+// The service opened with Access, owned, so that it is closed also when the caller
+// raises. Raises the OS error when it cannot be opened.
+TServiceHandle OpenServiceOrRaise(SC_HANDLE ServiceManager, const std::string& ServiceName, DWORD Access);
 
 // Starts the service and waits until it runs. Raises the OS error when the
 // service cannot be opened (0x14), started or queried, and "Failed to start

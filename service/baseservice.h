@@ -12,11 +12,11 @@
 
 #include "rtl/stringlist.h"
 #include "rtl/sync.h"
-#include "service/pipemessages.h"
 #include "service/schedulerclock.h"
 #include "svcframework/service.h"
 #include "shared/debuglog.h"
 #include "shared/odxconfig.h"
+#include "shared/pipemessages.h"
 #include "shared/versioninfo.h"
 
 class TOrdanixSrvInfo;

@@ -9,8 +9,8 @@
 
 #include "rtl/sync.h"
 #include "rtl/thread.h"
-#include "service/pipemessages.h"
 #include "service/pipesecurity.h"
+#include "shared/pipemessages.h"
 
 enum class TPipeState : uint8_t { connecting = 0, reading = 1, writing = 2 };
 

@@ -7,6 +7,7 @@
 
 #include "rtl/handles.h"
 #include "shared/commonhelpers.h"
+#include "shared/configpayload.h"
 
 TOrdanixSrvControl::TOrdanixSrvControl(const std::string& PipeName, int32_t Instances,
                                        const std::string& ConfigFileName)
@@ -21,20 +22,11 @@ TOrdanixSrvControl::~TOrdanixSrvControl() {
 std::string TOrdanixSrvControl::ConfigPath() const { return AppDir + "\\" + ConfigFileName; }
 
 int32_t TOrdanixSrvControl::ReadConfig(uint8_t* Buffer, int32_t Size, int32_t& Count) {
-  THandle File(CreateFileA(ConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!File.Valid()) { return PipeErrorNone; }
-  DWORD Read = 0;
-  const bool Ok = ReadFile(File.Get(), Buffer, static_cast<DWORD>(Size), &Read, nullptr);
-  // One byte more tells a file that does not fit.
-  uint8_t Extra;
-  DWORD ExtraRead = 0;
-  const bool TooLong = Ok && ReadFile(File.Get(), &Extra, 1, &ExtraRead, nullptr) && ExtraRead == 1;
-  File.Reset();
-  if (!Ok) { return PipeErrorNone; }
-  Count = static_cast<int32_t>(Read);
+  const TPayloadRead File = ReadConfigPayload(ConfigPath(), Buffer, Size);
+  if (!File.Ok) { return PipeErrorNone; }
+  Count = File.Count;
   OnGetConfig.Call(*this);
-  return TooLong ? PipeErrorConfigTooLong : PipeErrorNone;
+  return File.TooLong ? PipeErrorConfigTooLong : PipeErrorNone;
 }
 
 int32_t TOrdanixSrvControl::WriteConfig(const uint8_t* Buffer, int32_t Count) {
@@ -68,10 +60,9 @@ void TOrdanixSrvControl::ProcessRequest(const uint8_t* Request, uint32_t Request
     WritePipeHeader(Answer, AnsGetConfig, Count, Error);
     AnswerLen = PipeHeaderSize + Count;
   } else if (HasKeyword(Request, ReqSetConfig)) {
-    const int32_t DataLength = ReadPipeHeader(Request).DataLength;
-    const int64_t Received = static_cast<int64_t>(RequestLen) - PipeHeaderSize;
-    const int32_t Error = DataLength < 0 || DataLength > Received ? PipeErrorDataMissing
-                                                                  : WriteConfig(Request + PipeHeaderSize, DataLength);
+    const int32_t Error = CarriesAnnouncedData(Request, RequestLen)
+                              ? WriteConfig(Request + PipeHeaderSize, ReadPipeHeader(Request).DataLength)
+                              : PipeErrorDataMissing;
     WritePipeHeader(Answer, AnsSetConfig, 0, Error);
     AnswerLen = PipeHeaderSize;
   } else {

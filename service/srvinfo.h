@@ -4,8 +4,8 @@
 #include <string>
 
 #include "service/guardedhandler.h"
-#include "service/pipemessages.h"
 #include "service/pipeserver.h"
+#include "shared/pipemessages.h"
 
 class TOrdanixSrvInfo : public TPipeServer {
 public:

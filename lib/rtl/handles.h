@@ -36,6 +36,10 @@ struct TKernelHandleCloser {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HANDLE Value) { CloseHandle(Value); }
 };
+// Closed the same way; only "none" differs.
+struct TObjectHandleCloser : TKernelHandleCloser {
+  static HANDLE Invalid() { return nullptr; }
+};
 struct TFindHandleCloser {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HANDLE Value) { FindClose(Value); }
@@ -48,5 +52,7 @@ struct TServiceHandleCloser {
 // A file, pipe or other kernel object that CreateFile and its kind give back
 // (INVALID_HANDLE_VALUE for none).
 using THandle = TOwnedHandle<HANDLE, TKernelHandleCloser>;
+// A token, event or other kernel object whose creator gives back null for none.
+using TObjectHandle = TOwnedHandle<HANDLE, TObjectHandleCloser>;
 // A handle of the service control manager or of one of its services (null for none).
 using TServiceHandle = TOwnedHandle<SC_HANDLE, TServiceHandleCloser>;

@@ -11,7 +11,7 @@
 
 #include "rtl/exceptions.h"
 #include "rtl/files.h"
-#include "service/pipemessages.h"
+#include "shared/pipemessages.h"
 #include "tests/console/guitest.h"
 #include "tests/console/pipetestwnd.h"
 

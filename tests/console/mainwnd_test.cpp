@@ -29,10 +29,7 @@ class TTestMainWnd : public TMainWnd {
 public:
   void UseService(const std::string& Name) { FServiceName = Name; }
   // Puts Handle in place of the service handle the window holds.
-  void ReplaceService(SC_HANDLE Handle) {
-    if (FService) { CloseServiceHandle(FService); }
-    FService = Handle;
-  }
+  void ReplaceService(SC_HANDLE Handle) { FService.Reset(Handle); }
   bool TimerOn() const { return TmrMain.Enabled(); }
   // The command line read again as if the program had been started with Args.
   void Reparse(const std::vector<std::string>& Args) {

@@ -33,8 +33,8 @@ public:
   // restart then stops at its access check with ERROR_SERVICE_DOES_NOT_EXIST,
   // which shows that it was tried, and no real service is touched.
   bool OpenHandlesForATriedRestart(const std::string& ReadableService) {
-    FScm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    FService = FScm ? OpenServiceA(FScm, ReadableService.c_str(), SERVICE_QUERY_STATUS) : nullptr;
+    FScm.Reset(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    FService.Reset(FScm.Valid() ? OpenServiceA(FScm.Get(), ReadableService.c_str(), SERVICE_QUERY_STATUS) : nullptr);
     FServiceName = NoSuchService;
     return IsServiceOpen();
   }

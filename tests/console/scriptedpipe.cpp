@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "service/pipemessages.h"
+#include "shared/pipemessages.h"
 
 namespace {
 // More than any message of the protocol, so that a long answer is whole.

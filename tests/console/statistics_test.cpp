@@ -12,7 +12,7 @@
 
 #include "rtl/datetime.h"
 #include "rtl/exceptions.h"
-#include "service/pipemessages.h"
+#include "shared/pipemessages.h"
 #include "tests/console/pipetestwnd.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "rtl/sync.h"
-#include "service/pipemessages.h"
+#include "shared/pipemessages.h"
 
 // A pipe name of this process alone, so that runs never meet.
 std::string UniquePipeName(const std::string& Stem);

@@ -5,7 +5,7 @@
 
 #include "support/runprogram.h"
 #include "rtl/files.h"
-#include "service/pipemessages.h"
+#include "shared/pipemessages.h"
 #include "tests/service/pipeclient.h"
 #include "support/scratchdir.h"
 

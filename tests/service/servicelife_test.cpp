@@ -5,7 +5,7 @@
 #include <cstring>
 #include <future>
 
-#include "service/pipemessages.h"
+#include "shared/pipemessages.h"
 #include "tests/service/nocontrolsecurity.h"
 #include "tests/service/pipeclient.h"
 #include "tests/service/servicefixture.h"

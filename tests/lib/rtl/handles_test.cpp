@@ -43,6 +43,16 @@ TEST(Handles, AnOwnerClosesOnceWhenItGoesAndHandsOverOnMove) {
   // A failed CreateFile gives INVALID_HANDLE_VALUE: nothing to close.
   THandle Failed(CreateFileA("Z:\\no\\such\\folder\\file", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   EXPECT_FALSE(Failed.Valid());
+
+  // A token or an event gives back null for none: nothing to close either.
+  TObjectHandle None(nullptr);
+  EXPECT_FALSE(None.Valid());
+  HANDLE Event = NewEvent();
+  {
+    TObjectHandle Object(Event);
+    EXPECT_TRUE(Object.Valid());
+  }
+  EXPECT_FALSE(IsOpen(Event));
 }
 
 TEST(FindFile, GivesEachMatchingEntryOnceAndNothingWithoutAMatch) {

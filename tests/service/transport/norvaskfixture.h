@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "rtl/files.h"
-#include "service/pipemessages.h"
+#include "shared/pipemessages.h"
 #include "support/scratchdir.h"
 #include "tests/service/pipeclient.h"
 

@@ -102,6 +102,26 @@ inline bool HasKeyword(const uint8_t* Message, const char* Keyword) {
   return std::strncmp(reinterpret_cast<const char*>(Message), Keyword, sizeof(TPipeMessageHeader::Keyword)) == 0;
 }
 
+// How an answer stands against the keyword that the client asked for.
+enum TAnswerCheck { acLengthError, acOtherKeyword, acExpected };
+
+// The client's check of an answer of Received bytes: shorter than a header is a
+// length error whatever it says; then another keyword is just that; the expected
+// keyword in fewer than MinimumSize bytes is a length error again.
+inline TAnswerCheck CheckAnswer(const uint8_t* Answer, DWORD Received, const char* Keyword,
+                                int32_t MinimumSize = PipeHeaderSize) {
+  if (Received < static_cast<DWORD>(PipeHeaderSize)) { return acLengthError; }
+  if (!HasKeyword(Answer, Keyword)) { return acOtherKeyword; }
+  return Received < static_cast<DWORD>(MinimumSize) ? acLengthError : acExpected;
+}
+
+// Whether the DataLength bytes that the header of a message of Size bytes
+// announces all follow it; a negative DataLength never does.
+inline bool CarriesAnnouncedData(const uint8_t* Message, uint32_t Size) {
+  const int32_t DataLength = ReadPipeHeader(Message).DataLength;
+  return DataLength >= 0 && DataLength <= static_cast<int64_t>(Size) - PipeHeaderSize;
+}
+
 // A text field of a message up to its NUL, never past the field: a field
 // that arrives without one is read to its end and no further.
 template <size_t N>
