@@ -9,6 +9,7 @@
 #include "forms/resstrings.h"
 #include "rtl/format.h"
 #include "rtl/meminifile.h"
+#include "rtl/scopeexit.h"
 #include "rtl/strings.h"
 #include "shared/commonhelpers.h"
 
@@ -340,10 +341,7 @@ void TSvcWndBase::SbMainDrawPanel(TStatusBar&, int Panel, HDC Canvas, const RECT
 // The timer rests while the PC dialog is open, whatever happens in it.
 void TSvcWndBase::BtnPcClick() {
   TmrMain.SetEnabled(false);
-  struct TTimerBack {
-    TTimer& Timer;
-    ~TTimerBack() { Timer.SetEnabled(true); }
-  } TimerBack{TmrMain};
+  TScopeExit TimerBack([this] { TmrMain.SetEnabled(true); });
   auto Dialog = NewForm<TSelectPcDlg>(Handle());
   Dialog->SetPcName(FRemotePc);
   if (Dialog->ShowModal() == mrOK) {

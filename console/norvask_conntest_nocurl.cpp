@@ -8,6 +8,7 @@
 #include "rtl/format.h"
 #include "rtl/formatdatetime.h"
 #include "rtl/handles.h"
+#include "rtl/scopeexit.h"
 #include "rtl/strings.h"
 #include "shared/commonhelpers.h"
 #include "shared/ftpdirs.h"
@@ -78,13 +79,10 @@ void TConnectionTestDlg::RunTest() {
   FAllOk = true;
   FInProgress = true;
   FCurrentDest = -1;
-  struct TRunEnd {
-    TConnectionTestDlg& Dlg;
-    ~TRunEnd() {
-      Dlg.FInProgress = false;
-      Dlg.UpdateState();
-    }
-  } RunEnd{*this};
+  TScopeExit RunEnd([this] {
+    FInProgress = false;
+    UpdateState();
+  });
   ReResult.Clear();
   UpdateState();
   Application.ProcessMessages();
@@ -101,10 +99,7 @@ void TConnectionTestDlg::RunTest() {
 
 // One destination's steps; its session and impersonation end with it, however it ends.
 void TConnectionTestDlg::TestDestination() {
-  struct TDisconnect {
-    TConnectionTestDlg& Dlg;
-    ~TDisconnect() { Dlg.DisconnectDestination(); }
-  } Disconnect{*this};
+  TScopeExit DestinationEnd([this] { DisconnectDestination(); });
   PrepareSampleFile();
   AddLine("");
   if (!RunStep(&TConnectionTestDlg::TestConnection)) { return; }

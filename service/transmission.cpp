@@ -4,6 +4,7 @@
 #include "rtl/exceptions.h"
 #include "rtl/files.h"
 #include "rtl/format.h"
+#include "rtl/scopeexit.h"
 #include "rtl/strings.h"
 #include "service/transportsvc.h"
 #include "shared/ftpdirs.h"
@@ -28,8 +29,12 @@ bool TTransportSvc::ProcessFile(const std::string& FileName, const std::string& 
                                  : C.DestinationDirectory + PathSeparator() + Parent;
 
   bool Result = false;
-  FTransferring = true;
   try {
+    FTransferring = true;
+    TScopeExit TransferEnd([&] {
+      FTransferring = false;
+      SetLastFile(FileName, Result, 2);
+    });
     EnsureConnected();
     if (Folder != FLastRemoteFolder) {
       if (IsFtp()) {
@@ -46,13 +51,9 @@ bool TTransportSvc::ProcessFile(const std::string& FileName, const std::string& 
     }
     Result = true;
   } catch (const std::exception& E) {
-    FTransferring = false;
-    SetLastFile(FileName, false, 2);
     Log(3, Format("Copie impossible de %s vers %s", Name, Folder) + " : " + E.what());
     throw;
   }
-  FTransferring = false;
-  SetLastFile(FileName, Result, 2);
   ProcessRequests(false);
   return Result;
 }

@@ -6,6 +6,7 @@
 #include "ftp/httptunnel.h"
 #include "rtl/exceptions.h"
 #include "rtl/handles.h"
+#include "rtl/scopeexit.h"
 
 namespace {
 
@@ -220,22 +221,30 @@ void TFtpClient::EndTransfer() {
 
 void TFtpClient::OpenDataChannel() {
   if (Passive) {
-    TFtpReply Reply = Command("PASV");
-    std::string DataHost;
-    uint16_t DataPort;
-    if (Reply.Code != 227) {
-      RaiseReply(Reply);
-    }
-    if (!ParsePassiveReply(Reply.Text(), DataHost, DataPort)) {
-      throw EFtpError("Invalid passive reply: " + Reply.Text());
-    }
-    if (ThroughHttpProxy()) {
-      OpenHttpTunnel(FData, ProxySettings, DataHost, DataPort, ConnectTimeout, WaitLimit());
-    } else {
-      FData.StartConnect(DataHost, DataPort);  // Put finishes it once STOR is on its way
-    }
-    return;
+    OpenPassiveDataChannel();
+  } else {
+    OpenActiveDataChannel();
   }
+}
+
+void TFtpClient::OpenPassiveDataChannel() {
+  TFtpReply Reply = Command("PASV");
+  if (Reply.Code != 227) {
+    RaiseReply(Reply);
+  }
+  std::string DataHost;
+  uint16_t DataPort;
+  if (!ParsePassiveReply(Reply.Text(), DataHost, DataPort)) {
+    throw EFtpError("Invalid passive reply: " + Reply.Text());
+  }
+  if (ThroughHttpProxy()) {
+    OpenHttpTunnel(FData, ProxySettings, DataHost, DataPort, ConnectTimeout, WaitLimit());
+  } else {
+    FData.StartConnect(DataHost, DataPort);  // StartStore finishes it once STOR is on its way
+  }
+}
+
+void TFtpClient::OpenActiveDataChannel() {
   FListener.Listen(FControl.LocalAddress());
   sockaddr_in Address = FListener.LocalAddress();
   const uint8_t* Ip = reinterpret_cast<const uint8_t*>(&Address.sin_addr);
@@ -306,10 +315,7 @@ void TFtpClient::Put(const std::string& LocalFile, const std::string& RemoteName
   }
   const THandle File = OpenLocalFile(LocalFile);
   BeginTransfer();
-  struct TEndGuard {
-    TFtpClient& Client;
-    ~TEndGuard() { Client.EndTransfer(); }
-  } EndGuard{*this};
+  TScopeExit TransferEnd([this] { EndTransfer(); });
 
   OpenDataChannel();
   TFtpReply Reply = StartStore(RemoteName);

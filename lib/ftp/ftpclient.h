@@ -1,6 +1,7 @@
 // FTP client over Winsock: log-on (also through the FTP and HTTP proxy kinds),
 // binary uploads over a passive or active data channel, folder commands.
-// Settings are read when they are used; failures raise EFtpError.
+// Settings are read when they are used. Failures of the session raise EFtpError;
+// a local file that cannot be read raises EOSError.
 #pragma once
 #include <winsock2.h>
 
@@ -71,6 +72,10 @@ private:
   TFtpReply CommandOk(const std::string& Line);
   void LogOn();
   void OpenDataChannel();
+  // PASV: the connection to the server's port is started here, finished by StartStore.
+  void OpenPassiveDataChannel();
+  // PORT: the server connects to a listener of ours, taken by Put.
+  void OpenActiveDataChannel();
   TFtpReply StartStore(const std::string& RemoteName);
   void SendFile(HANDLE File);
   void FinishAbortedTransfer();
