@@ -282,6 +282,7 @@ TModalResult TForm::ShowModal() {
   if (OwnerWasEnabled) { EnableWindow(Owner, FALSE); }
   FModal = true;
   FModalResult = mrNone;
+  FCloseGranted = false;
   Show();
   SetForegroundWindow(FHandle);
   MSG Message;
@@ -295,11 +296,7 @@ TModalResult TForm::ShowModal() {
       TranslateMessage(&Message);
       DispatchMessageA(&Message);
     }
-    if (FModalResult != mrNone) {
-      bool CanClose = true;
-      Invoke([&] { FormCloseQuery(CanClose); });
-      if (!CanClose) { FModalResult = mrNone; }
-    }
+    if (FModalResult != mrNone && !FCloseGranted && !CloseQueryGranted()) { FModalResult = mrNone; }
   }
   // The owner takes the activation back before this window goes.
   if (OwnerWasEnabled) { EnableWindow(Owner, TRUE); }
@@ -307,6 +304,12 @@ TModalResult TForm::ShowModal() {
   ShowWindow(FHandle, SW_HIDE);
   FModal = false;
   return FModalResult;
+}
+
+bool TForm::CloseQueryGranted() {
+  bool CanClose = true;
+  Invoke([&] { FormCloseQuery(CanClose); });
+  return CanClose;
 }
 
 TForm* TForm::FromHandle(HWND Handle) {
@@ -408,19 +411,16 @@ LRESULT TForm::WindowProc(UINT Message, WPARAM WParam, LPARAM LParam) {
       }
       break;
     case WM_CLOSE:
+      if (!CloseQueryGranted()) { return 0; }
       if (FModal) {
         // Asked now: a close that arrives while a handler dispatches messages
-        // must not end the form once that handler returns.
-        bool CanClose = true;
-        Invoke([&] { FormCloseQuery(CanClose); });
-        if (CanClose) { FModalResult = mrCancel; }
+        // must not end the form once that handler returns. The modal loop
+        // does not ask again.
+        FModalResult = mrCancel;
+        FCloseGranted = true;
       } else {
-        bool CanClose = true;
-        Invoke([&] { FormCloseQuery(CanClose); });
-        if (CanClose) {
-          ShowWindow(FHandle, SW_HIDE);
-          if (Application.MainForm() == this) { Application.Terminate(); }
-        }
+        ShowWindow(FHandle, SW_HIDE);
+        if (Application.MainForm() == this) { Application.Terminate(); }
       }
       return 0;
   }

@@ -103,6 +103,8 @@ private:
   HFONT FontFor(uint32_t Options);
   void Realign(HWND Container);
   TTimer* TimerById(UINT_PTR Id) const;
+  // Runs FormCloseQuery; true when the form may close.
+  bool CloseQueryGranted();
   LRESULT WindowProc(UINT Message, WPARAM WParam, LPARAM LParam);
   static LRESULT CALLBACK FormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   static LRESULT CALLBACK PanelProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
@@ -114,6 +116,7 @@ private:
   int FMinWidth = 0, FMinHeight = 0;
   TModalResult FModalResult = mrNone;
   bool FModal = false;
+  bool FCloseGranted = false;  // a close of the modal form was asked and granted
   std::vector<std::unique_ptr<TControl>> FControls;
   std::map<std::string, TControl*> FByName;
   std::vector<std::pair<TControl*, TAlign>> FAligned;
