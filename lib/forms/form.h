@@ -99,6 +99,11 @@ private:
   };
   void CreateWindowFor(const TFormDef& Def);
   TControl& CreateControl(const TRowData& Row);
+  HWND CreateControlWindow(const TRowData& Row, HWND Parent);
+  // The control object of a row's kind over its window.
+  std::unique_ptr<TControl> MakeControl(const TRowData& Row, HWND Handle, HWND Parent);
+  // The form owns the control, finds it by name and lays it out.
+  TControl& AddControl(std::unique_ptr<TControl> Control, const TRowData& Row);
   HWND ParentHandle(const char* Parent) const;
   HFONT FontFor(uint32_t Options);
   void Realign(HWND Container);
