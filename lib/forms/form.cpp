@@ -9,6 +9,7 @@
 #include "forms/spinedit.h"
 #include "forms/statusbar.h"
 #include "forms/stdctrls.h"
+#include "forms/waitcursor.h"
 
 namespace {
 const char FormClass[] = "TNorvaskForm";
@@ -351,7 +352,7 @@ LRESULT CALLBACK TForm::PanelProc(HWND Window, UINT Message, WPARAM WParam, LPAR
       if (TForm* Form = FromHandle(GetAncestor(Window, GA_ROOT))) { Form->Realign(Window); }
       break;
     case WM_SETCURSOR:
-      if (Application.Waiting()) {
+      if (THourglass::Shown()) {
         SetCursor(LoadCursorA(nullptr, IDC_WAIT));
         return TRUE;
       }
@@ -414,7 +415,7 @@ LRESULT TForm::WindowProc(UINT Message, WPARAM WParam, LPARAM LParam) {
       return 0;
     }
     case WM_SETCURSOR:
-      if (Application.Waiting()) {
+      if (THourglass::Shown()) {
         SetCursor(LoadCursorA(nullptr, IDC_WAIT));
         return TRUE;
       }
@@ -429,7 +430,7 @@ LRESULT TForm::WindowProc(UINT Message, WPARAM WParam, LPARAM LParam) {
         FCloseGranted = true;
       } else {
         ShowWindow(FHandle, SW_HIDE);
-        if (Application.MainForm() == this) { Application.Terminate(); }
+        if (FEndsProgram) { PostQuitMessage(0); }
       }
       return 0;
   }

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "forms/application.h"
 #include "forms/control.h"
+#include "forms/errorreport.h"
 #include "forms/formdef.h"
 #include "forms/timer.h"
 
@@ -49,8 +49,10 @@ public:
   TModalResult ModalResult() const { return FModalResult; }
   void SetModalResult(TModalResult Value) { FModalResult = Value; }
   void Show();
-  // A modal form closes with mrCancel; the main form ends the application.
+  // A modal form closes with mrCancel; a form that ends the program posts the quit message.
   void Close();
+  // Set by Application.Run on its main form.
+  void SetEndsProgram(bool Value) { FEndsProgram = Value; }
 
   template <class T>
   T& Find(const std::string& Name) const {
@@ -122,6 +124,7 @@ private:
   TModalResult FModalResult = mrNone;
   bool FModal = false;
   bool FCloseGranted = false;  // a close of the modal form was asked and granted
+  bool FEndsProgram = false;
   std::vector<std::unique_ptr<TControl>> FControls;
   std::map<std::string, TControl*> FByName;
   std::vector<std::pair<TControl*, TAlign>> FAligned;
@@ -157,7 +160,7 @@ void TForm::Invoke(F&& Handler) noexcept {
   try {
     Handler();
   } catch (const std::exception& Error) {
-    Application.ShowException(Error);
+    ShowException(Error);
   }
 }
 
