@@ -7,6 +7,7 @@
 #include "console/servicemanager.h"
 #include "console/svcctrl.h"
 #include "forms/resstrings.h"
+#include "forms/waitcursor.h"
 #include "rtl/format.h"
 #include "rtl/meminifile.h"
 #include "rtl/scopeexit.h"

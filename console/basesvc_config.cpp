@@ -3,9 +3,9 @@
 // back, and the service restarted on it.
 #include "console/basesvc_acess.h"
 #include "console/resource.h"
-#include "forms/application.h"
 #include "forms/msgbox.h"
 #include "forms/resstrings.h"
+#include "forms/waitcursor.h"
 #include "rtl/format.h"
 #include "rtl/handles.h"
 #include "rtl/inifiles.h"

@@ -4,6 +4,7 @@
 #include "console/svcctrl.h"
 #include "forms/msgbox.h"
 #include "forms/resstrings.h"
+#include "forms/waitcursor.h"
 
 namespace {
 DWORD QueryState(SC_HANDLE Service) {

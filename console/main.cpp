@@ -1,6 +1,7 @@
 // norvask_cfg: the operator's console of the transport service.
 #include "console/norvask_cfgmain.h"
 #include "console/resource.h"
+#include "forms/application.h"
 #include "forms/resstrings.h"
 #include "shared/sharedunits.h"
 

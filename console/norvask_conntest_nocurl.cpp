@@ -1,6 +1,7 @@
 #include "console/norvask_conntest_nocurl.h"
 
 #include "console/resource.h"
+#include "forms/application.h"
 #include "forms/resstrings.h"
 #include "rtl/datetime.h"
 #include "rtl/exceptions.h"

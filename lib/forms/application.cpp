@@ -1,12 +1,11 @@
 #include "forms/application.h"
 
 #include "forms/form.h"
-#include "forms/msgbox.h"
 
 TApplication Application;
 
 void TApplication::Run(TForm& MainForm) {
-  FMainForm = &MainForm;
+  MainForm.SetEndsProgram(true);
   MainForm.Show();
   MSG Message;
   while (GetMessageA(&Message, nullptr, 0, 0) > 0) {
@@ -15,7 +14,7 @@ void TApplication::Run(TForm& MainForm) {
       DispatchMessageA(&Message);
     }
   }
-  FMainForm = nullptr;
+  MainForm.SetEndsProgram(false);
 }
 
 void TApplication::ProcessMessages() {
@@ -27,22 +26,5 @@ void TApplication::ProcessMessages() {
     }
     TranslateMessage(&Message);
     DispatchMessageA(&Message);
-  }
-}
-
-void TApplication::ShowException(const std::exception& Error) {
-  HWND Owner = GetActiveWindow();
-  ShowMessageBox(Owner, Error.what(), mkError);
-}
-
-void TApplication::BeginWait() {
-  if (FWaitCount++ == 0) { SetCursor(LoadCursorA(nullptr, IDC_WAIT)); }
-}
-
-void TApplication::EndWait() {
-  if (--FWaitCount == 0) {
-    POINT Where;
-    GetCursorPos(&Where);
-    SetCursorPos(Where.x, Where.y);  // asks the window under it for its own cursor again
   }
 }

@@ -9,6 +9,7 @@
 #include "forms/spinedit.h"
 #include "forms/statusbar.h"
 #include "forms/stdctrls.h"
+#include "forms/waitcursor.h"
 
 namespace {
 const char FormClass[] = "TNorvaskForm";
@@ -23,10 +24,11 @@ DWORD BorderStyle(TFormBorder Border) {
   return WS_OVERLAPPEDWINDOW;
 }
 
-// Window class and style of each kind of control.
+// Window class and styles of each kind of control.
 struct TKindClass {
   const char* ClassName;
   DWORD Style;
+  DWORD ExStyle = 0;
 };
 TKindClass KindClass(TControlKind Kind, uint32_t Options) {
   const DWORD Tab = (Options & coNoTabStop) ? 0 : WS_TABSTOP;
@@ -34,7 +36,7 @@ TKindClass KindClass(TControlKind Kind, uint32_t Options) {
     case ckLabel:
       return {"STATIC", static_cast<DWORD>(SS_NOPREFIX | ((Options & coRightAlign) ? SS_RIGHT
                                                           : (Options & coWordWrap) ? SS_LEFT : SS_LEFTNOWORDWRAP))};
-    case ckStaticText: return {"STATIC", SS_NOPREFIX | SS_CENTER | SS_CENTERIMAGE};
+    case ckStaticText: return {"STATIC", SS_NOPREFIX | SS_CENTER | SS_CENTERIMAGE, WS_EX_STATICEDGE};
     case ckImage: return {"STATIC", SS_ICON | SS_CENTERIMAGE};
     case ckEdit:
       return {"EDIT", Tab | ES_AUTOHSCROLL | WS_BORDER | ((Options & coReadOnly) ? ES_READONLY : 0)};
@@ -44,14 +46,33 @@ TKindClass KindClass(TControlKind Kind, uint32_t Options) {
     case ckCheckBox: return {"BUTTON", Tab | BS_AUTOCHECKBOX | ((Options & coWordWrap) ? BS_MULTILINE : 0)};
     case ckRadioButton: return {"BUTTON", Tab | BS_AUTORADIOBUTTON};
     case ckComboList: return {"COMBOBOX", Tab | CBS_DROPDOWNLIST | WS_VSCROLL};
+    // Tab and arrow keys go into the controls of a container.
     case ckPanel:
-    case ckTabSheet: return {PanelClass, WS_CLIPSIBLINGS};
+    case ckTabSheet: return {PanelClass, WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT};
     case ckPageControl: return {WC_TABCONTROLA, Tab | WS_CLIPCHILDREN | WS_CLIPSIBLINGS};
-    case ckStatusBar: return {STATUSCLASSNAMEA, 0};
+    case ckStatusBar: return {STATUSCLASSNAMEA, CCS_BOTTOM};
     case ckRichEdit:
       return {TRichEdit::ClassName(), Tab | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL};
   }
   return {"STATIC", 0};
+}
+
+// Kinds whose window text is not their caption: they start empty.
+bool StartsEmpty(TControlKind Kind) {
+  return Kind == ckLabel || Kind == ckStaticText || Kind == ckEdit || Kind == ckSpinEdit || Kind == ckRichEdit;
+}
+
+// A status bar is always at the bottom of its container.
+TAlign RowAlign(TControlKind Kind, TAlign Align) { return Kind == ckStatusBar ? alBottom : Align; }
+
+// The arrows of a spin edit, beside its edit in the same container.
+HWND CreateArrows(HWND Parent, uint32_t Options) {
+  HWND Arrows = CreateWindowExA(0, UPDOWN_CLASSA, "",
+                                WS_CHILD | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_SETBUDDYINT | UDS_NOTHOUSANDS |
+                                    ((Options & coHidden) ? 0 : WS_VISIBLE),
+                                0, 0, 0, 0, Parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (Options & coDisabled) { EnableWindow(Arrows, FALSE); }
+  return Arrows;
 }
 }  // namespace
 
@@ -132,70 +153,62 @@ HFONT TForm::FontFor(uint32_t Options) {
 }
 
 TControl& TForm::CreateControl(const TRowData& Row) {
+  HWND Parent = ParentHandle(Row.Parent);
+  return AddControl(MakeControl(Row, CreateControlWindow(Row, Parent), Parent), Row);
+}
+
+HWND TForm::CreateControlWindow(const TRowData& Row, HWND Parent) {
   const TKindClass Class = KindClass(Row.Kind, Row.Options);
   DWORD Style = WS_CHILD | Class.Style | ((Row.Options & coHidden) ? 0 : WS_VISIBLE);
   if (Row.Kind == ckButton && Row.Style == bsDefault) { Style |= BS_DEFPUSHBUTTON; }
-  if (Row.Kind == ckStatusBar) { Style |= CCS_BOTTOM; }
-  // Tab and arrow keys go into the controls of a container.
-  const DWORD ExStyle = Row.Kind == ckStaticText                         ? WS_EX_STATICEDGE
-                        : (Row.Kind == ckPanel || Row.Kind == ckTabSheet) ? WS_EX_CONTROLPARENT
-                                                                          : 0;
   // The default and cancel buttons take the ids that Enter and Esc send.
   const UINT Id = Row.Style == bsDefault ? IDOK : Row.Style == bsCancel ? IDCANCEL : FNextId++;
   if (Row.Style == bsDefault) { FDefaultId = Id; }
-  HWND Parent = ParentHandle(Row.Parent);
   // A drop-down list's height includes its list.
   const int Height = Row.Kind == ckComboList ? Row.H + 200 : Row.H;
-  HWND Handle = CreateWindowExA(ExStyle, Class.ClassName, Row.Name, Style, Row.X, Row.Y, Row.W, Height, Parent,
+  HWND Handle = CreateWindowExA(Class.ExStyle, Class.ClassName, Row.Name, Style, Row.X, Row.Y, Row.W, Height, Parent,
                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(Id)), GetModuleHandleA(nullptr), nullptr);
   if (!Handle) { throw std::runtime_error(std::string("the control ") + Row.Name + " could not be created"); }
   SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(Row.Options)), FALSE);
-  if (Row.Kind == ckLabel || Row.Kind == ckStaticText || Row.Kind == ckEdit || Row.Kind == ckSpinEdit ||
-      Row.Kind == ckRichEdit) {
-    SetWindowTextA(Handle, "");
-  }
+  if (StartsEmpty(Row.Kind)) { SetWindowTextA(Handle, ""); }
   if (Row.Options & coDisabled) { EnableWindow(Handle, FALSE); }
   if (Row.Options & coChecked) { SendMessageA(Handle, BM_SETCHECK, BST_CHECKED, 0); }
+  return Handle;
+}
 
-  std::unique_ptr<TControl> Control;
+std::unique_ptr<TControl> TForm::MakeControl(const TRowData& Row, HWND Handle, HWND Parent) {
   switch (Row.Kind) {
     case ckLabel:
-    case ckStaticText: Control = std::make_unique<TLabel>(*this, Row.Name, Handle); break;
-    case ckImage: Control = std::make_unique<TImage>(*this, Row.Name, Handle); break;
-    case ckEdit: Control = std::make_unique<TEdit>(*this, Row.Name, Handle); break;
+    case ckStaticText: return std::make_unique<TLabel>(*this, Row.Name, Handle);
+    case ckImage: return std::make_unique<TImage>(*this, Row.Name, Handle);
+    case ckEdit: return std::make_unique<TEdit>(*this, Row.Name, Handle);
     case ckButton:
-    case ckSpeedButton: Control = std::make_unique<TButton>(*this, Row.Name, Handle, Row.ModalResult); break;
-    case ckCheckBox: Control = std::make_unique<TCheckBox>(*this, Row.Name, Handle); break;
-    case ckRadioButton: Control = std::make_unique<TRadioButton>(*this, Row.Name, Handle); break;
-    case ckComboList: Control = std::make_unique<TComboBox>(*this, Row.Name, Handle); break;
-    case ckPanel: Control = std::make_unique<TPanel>(*this, Row.Name, Handle); break;
-    case ckPageControl: Control = std::make_unique<TPageControl>(*this, Row.Name, Handle); break;
-    case ckStatusBar: Control = std::make_unique<TStatusBar>(*this, Row.Name, Handle); break;
-    case ckRichEdit: Control = std::make_unique<TRichEdit>(*this, Row.Name, Handle); break;
+    case ckSpeedButton: return std::make_unique<TButton>(*this, Row.Name, Handle, Row.ModalResult);
+    case ckCheckBox: return std::make_unique<TCheckBox>(*this, Row.Name, Handle);
+    case ckRadioButton: return std::make_unique<TRadioButton>(*this, Row.Name, Handle);
+    case ckComboList: return std::make_unique<TComboBox>(*this, Row.Name, Handle);
+    case ckPanel: return std::make_unique<TPanel>(*this, Row.Name, Handle);
+    case ckPageControl: return std::make_unique<TPageControl>(*this, Row.Name, Handle);
+    case ckStatusBar: return std::make_unique<TStatusBar>(*this, Row.Name, Handle);
+    case ckRichEdit: return std::make_unique<TRichEdit>(*this, Row.Name, Handle);
+    case ckSpinEdit: return std::make_unique<TSpinEdit>(*this, Row.Name, Handle, CreateArrows(Parent, Row.Options));
     case ckTabSheet: {
       auto& Pages = dynamic_cast<TPageControl&>(*TControl::FromHandle(Parent));
       auto Sheet = std::make_unique<TTabSheet>(*this, Row.Name, Handle, Pages);
       Pages.AddPage(*Sheet);
-      Control = std::move(Sheet);
-      break;
-    }
-    case ckSpinEdit: {
-      HWND Arrows = CreateWindowExA(0, UPDOWN_CLASSA, "",
-                                    WS_CHILD | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_SETBUDDYINT | UDS_NOTHOUSANDS |
-                                        ((Row.Options & coHidden) ? 0 : WS_VISIBLE),
-                                    0, 0, 0, 0, Parent, nullptr, GetModuleHandleA(nullptr), nullptr);
-      Control = std::make_unique<TSpinEdit>(*this, Row.Name, Handle, Arrows);
-      if (Row.Options & coDisabled) { EnableWindow(Arrows, FALSE); }
-      break;
+      return Sheet;
     }
   }
+  throw std::logic_error(std::string("no kind of control for ") + Row.Name);
+}
+
+TControl& TForm::AddControl(std::unique_ptr<TControl> Control, const TRowData& Row) {
   TControl& Result = *Control;
-  FByName[Row.Name] = Control.get();
+  FByName[Row.Name] = &Result;
   FControls.push_back(std::move(Control));
-  if (Row.Options & coPadded) { FPadded.push_back(Handle); }
-  if (Row.Align != alNone || Row.Kind == ckStatusBar) {
-    FAligned.emplace_back(&Result, Row.Kind == ckStatusBar ? alBottom : Row.Align);
-  }
+  if (Row.Options & coPadded) { FPadded.push_back(Result.Handle()); }
+  const TAlign Align = RowAlign(Row.Kind, Row.Align);
+  if (Align != alNone) { FAligned.emplace_back(&Result, Align); }
   return Result;
 }
 
@@ -206,17 +219,14 @@ void TForm::Realign(HWND Container) {
   GetClientRect(Container, &Free);
   if (std::find(FPadded.begin(), FPadded.end(), Container) != FPadded.end()) { InflateRect(&Free, -4, -4); }
   auto Place = [](TControl& Control, const RECT& At) {
-    MoveWindow(Control.Handle(), At.left, At.top, At.right - At.left, At.bottom - At.top, TRUE);
+    Control.SetPlace(At.left, At.top, At.right - At.left, At.bottom - At.top);
   };
   for (auto& [Control, Align] : FAligned) {
     if (GetParent(Control->Handle()) != Container) { continue; }
     RECT Own;
     GetWindowRect(Control->Handle(), &Own);
     const int Height = Own.bottom - Own.top;
-    if (dynamic_cast<TStatusBar*>(Control)) {
-      SendMessageA(Control->Handle(), WM_SIZE, 0, 0);
-      Free.bottom -= Height;
-    } else if (Align == alTop) {
+    if (Align == alTop) {
       Place(*Control, {Free.left, Free.top, Free.right, Free.top + Height});
       Free.top += Height;
     } else if (Align == alBottom) {
@@ -282,6 +292,7 @@ TModalResult TForm::ShowModal() {
   if (OwnerWasEnabled) { EnableWindow(Owner, FALSE); }
   FModal = true;
   FModalResult = mrNone;
+  FCloseGranted = false;
   Show();
   SetForegroundWindow(FHandle);
   MSG Message;
@@ -295,11 +306,7 @@ TModalResult TForm::ShowModal() {
       TranslateMessage(&Message);
       DispatchMessageA(&Message);
     }
-    if (FModalResult != mrNone) {
-      bool CanClose = true;
-      Invoke([&] { FormCloseQuery(CanClose); });
-      if (!CanClose) { FModalResult = mrNone; }
-    }
+    if (FModalResult != mrNone && !FCloseGranted && !CloseQueryGranted()) { FModalResult = mrNone; }
   }
   // The owner takes the activation back before this window goes.
   if (OwnerWasEnabled) { EnableWindow(Owner, TRUE); }
@@ -307,6 +314,12 @@ TModalResult TForm::ShowModal() {
   ShowWindow(FHandle, SW_HIDE);
   FModal = false;
   return FModalResult;
+}
+
+bool TForm::CloseQueryGranted() {
+  bool CanClose = true;
+  Invoke([&] { FormCloseQuery(CanClose); });
+  return CanClose;
 }
 
 TForm* TForm::FromHandle(HWND Handle) {
@@ -339,7 +352,7 @@ LRESULT CALLBACK TForm::PanelProc(HWND Window, UINT Message, WPARAM WParam, LPAR
       if (TForm* Form = FromHandle(GetAncestor(Window, GA_ROOT))) { Form->Realign(Window); }
       break;
     case WM_SETCURSOR:
-      if (Application.Waiting()) {
+      if (THourglass::Shown()) {
         SetCursor(LoadCursorA(nullptr, IDC_WAIT));
         return TRUE;
       }
@@ -402,25 +415,22 @@ LRESULT TForm::WindowProc(UINT Message, WPARAM WParam, LPARAM LParam) {
       return 0;
     }
     case WM_SETCURSOR:
-      if (Application.Waiting()) {
+      if (THourglass::Shown()) {
         SetCursor(LoadCursorA(nullptr, IDC_WAIT));
         return TRUE;
       }
       break;
     case WM_CLOSE:
+      if (!CloseQueryGranted()) { return 0; }
       if (FModal) {
         // Asked now: a close that arrives while a handler dispatches messages
-        // must not end the form once that handler returns.
-        bool CanClose = true;
-        Invoke([&] { FormCloseQuery(CanClose); });
-        if (CanClose) { FModalResult = mrCancel; }
+        // must not end the form once that handler returns. The modal loop
+        // does not ask again.
+        FModalResult = mrCancel;
+        FCloseGranted = true;
       } else {
-        bool CanClose = true;
-        Invoke([&] { FormCloseQuery(CanClose); });
-        if (CanClose) {
-          ShowWindow(FHandle, SW_HIDE);
-          if (Application.MainForm() == this) { Application.Terminate(); }
-        }
+        ShowWindow(FHandle, SW_HIDE);
+        if (FEndsProgram) { PostQuitMessage(0); }
       }
       return 0;
   }

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "forms/application.h"
 #include "forms/control.h"
+#include "forms/errorreport.h"
 #include "forms/formdef.h"
 #include "forms/timer.h"
 
@@ -49,8 +49,10 @@ public:
   TModalResult ModalResult() const { return FModalResult; }
   void SetModalResult(TModalResult Value) { FModalResult = Value; }
   void Show();
-  // A modal form closes with mrCancel; the main form ends the application.
+  // A modal form closes with mrCancel; a form that ends the program posts the quit message.
   void Close();
+  // Set by Application.Run on its main form.
+  void SetEndsProgram(bool Value) { FEndsProgram = Value; }
 
   template <class T>
   T& Find(const std::string& Name) const {
@@ -99,10 +101,17 @@ private:
   };
   void CreateWindowFor(const TFormDef& Def);
   TControl& CreateControl(const TRowData& Row);
+  HWND CreateControlWindow(const TRowData& Row, HWND Parent);
+  // The control object of a row's kind over its window.
+  std::unique_ptr<TControl> MakeControl(const TRowData& Row, HWND Handle, HWND Parent);
+  // The form owns the control, finds it by name and lays it out.
+  TControl& AddControl(std::unique_ptr<TControl> Control, const TRowData& Row);
   HWND ParentHandle(const char* Parent) const;
   HFONT FontFor(uint32_t Options);
   void Realign(HWND Container);
   TTimer* TimerById(UINT_PTR Id) const;
+  // Runs FormCloseQuery; true when the form may close.
+  bool CloseQueryGranted();
   LRESULT WindowProc(UINT Message, WPARAM WParam, LPARAM LParam);
   static LRESULT CALLBACK FormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   static LRESULT CALLBACK PanelProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
@@ -114,6 +123,8 @@ private:
   int FMinWidth = 0, FMinHeight = 0;
   TModalResult FModalResult = mrNone;
   bool FModal = false;
+  bool FCloseGranted = false;  // a close of the modal form was asked and granted
+  bool FEndsProgram = false;
   std::vector<std::unique_ptr<TControl>> FControls;
   std::map<std::string, TControl*> FByName;
   std::vector<std::pair<TControl*, TAlign>> FAligned;
@@ -149,7 +160,7 @@ void TForm::Invoke(F&& Handler) noexcept {
   try {
     Handler();
   } catch (const std::exception& Error) {
-    Application.ShowException(Error);
+    ShowException(Error);
   }
 }
 

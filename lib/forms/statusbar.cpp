@@ -44,3 +44,5 @@ void TStatusBar::SetSimple(const std::string& Value) {
 void TStatusBar::DrawItem(DRAWITEMSTRUCT& Item) {
   if (OnDrawPanel) { OnDrawPanel(*this, static_cast<int>(Item.itemID), Item.hDC, Item.rcItem); }
 }
+
+void TStatusBar::SetPlace(int /*X*/, int /*Y*/, int /*Width*/, int /*Height*/) { SendMessageA(Handle(), WM_SIZE, 0, 0); }

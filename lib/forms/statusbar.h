@@ -16,6 +16,8 @@ public:
   // One panel across the whole bar.
   void SetSimple(const std::string& Value);
   void DrawItem(DRAWITEMSTRUCT& Item) override;
+  // The bar keeps to the bottom of its container at its own height, whatever the bounds.
+  void SetPlace(int X, int Y, int Width, int Height) override;
 
   std::function<void(TStatusBar& Bar, int Panel, HDC Canvas, const RECT& Rect)> OnDrawPanel;
 

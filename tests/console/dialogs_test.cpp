@@ -39,6 +39,14 @@ protected:
     MessageBoxHook = nullptr;
     BrowseHook = nullptr;
   }
+  static TModalResult PressModal(TForm& Dialog, const char* Button) {
+    PostMessageA(Dialog.Find<TButton>(Button).Handle(), BM_CLICK, 0, 0);
+    TWatchdog Watchdog;
+    const TModalResult Result = Dialog.ShowModal();
+    Watchdog.Stop();
+    EXPECT_FALSE(Watchdog.Fired()) << Button << " did not close the dialog";
+    return Result;
+  }
   std::vector<TShownBox> Boxes;
 };
 
@@ -287,15 +295,6 @@ protected:
   std::string Saved(const std::string& Key) { return RawValue(Ini, "General", Key); }
   static bool Exists(const std::string& File) { return GetFileAttributesA(File.c_str()) != INVALID_FILE_ATTRIBUTES; }
   // OK pressed the way a person does, through the dialog's modal loop.
-  static TModalResult PressModal(TForm& Dialog, const char* Button) {
-    PostMessageA(Dialog.Find<TButton>(Button).Handle(), BM_CLICK, 0, 0);
-    TWatchdog Watchdog;
-    const TModalResult Result = Dialog.ShowModal();
-    Watchdog.Stop();
-    EXPECT_FALSE(Watchdog.Fired()) << Button << " did not close the dialog";
-    return Result;
-  }
-
   TScratchDir Dir{"cfgdlg"};
   std::string Ini = Dir.Path() + "\\norvask_local.ini";
 };
@@ -535,9 +534,13 @@ public:
     throw Exception("Échec du bouton");
   }
   bool Checked(const char* Name) const { return Find<TButtonControl>(Name).Checked(); }
+  // Counts the questions; the first RefusedCloses of them are answered no.
+  void FormCloseQuery(bool& CanClose) override { CanClose = ++CloseQueries > RefusedCloses; }
 
   std::vector<std::string> Clicks;
   int Thrown = 0;
+  int CloseQueries = 0;
+  int RefusedCloses = 0;
   TTimer& Ticker;
 
 private:
@@ -553,6 +556,7 @@ const TControlDef<TLayerForm> TLayerForm::Controls[] = {
   {"PnB",      ckPanel,       "",    8,  90, 200, 30},
   {"RbB1",     ckRadioButton, "PnB", 4,   4, 100, 19, &TLayerForm::RbB1Click},
   {"BtnThrow", ckButton,      "",    8, 140,  75, 25, &TLayerForm::BtnThrowClick},
+  {"BtnOK",    ckButton,      "",   88, 140,  75, 25, nullptr, mrOK},
 };
 
 TLayerForm::TLayerForm() : TForm(nullptr), Ticker((CreateForm(Def, Controls), AddTimer(50))) {}
@@ -606,6 +610,24 @@ TEST_F(FormLayer, ExceptionLeavingAHandlerIsShownAndTheProgramGoesOn) {
   EXPECT_EQ(Boxes[2].Text, "tic");
   EXPECT_EQ(Boxes[2].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
   EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+}
+
+TEST_F(FormLayer, ModalFormAsksOnceAClose) {
+  auto Closed = NewForm<TLayerForm>();
+  Closed->RefusedCloses = 1;
+  // The close box twice: refused, then granted.
+  PostMessageA(Closed->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  PostMessageA(Closed->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  TWatchdog Watchdog;
+  EXPECT_EQ(Closed->ShowModal(), mrCancel);
+  Watchdog.Stop();
+  EXPECT_FALSE(Watchdog.Fired());
+  EXPECT_EQ(Closed->CloseQueries, 2);
+
+  // A button's modal result is asked once too.
+  auto Pressed = NewForm<TLayerForm>();
+  EXPECT_EQ(PressModal(*Pressed, "BtnOK"), mrOK);
+  EXPECT_EQ(Pressed->CloseQueries, 1);
 }
 
 TEST_F(FormLayer, TimersTickInsideARealMessageBox) {
