@@ -25,17 +25,12 @@
 #include "service/transportsvc.h"
 #include "shared/commonhelpers.h"
 #include "shared/sharedunits.h"
+#include "shared/transfercategories.h"
 #include "support/inprocessservice.h"
 #include "support/scratchdir.h"
 
 namespace {
 
-struct TCategory {
-  const char* Folder;
-  const char* Ext;
-};
-const TCategory Categories[] = {{"comptage", "scb"}, {"caisse", "txt"}, {"filters", "fif"}, {"heatmap", "jpg"},
-                                {"messages", "msg"}, {"meteo", "txt"},  {"events", "txt"},  {"footfall", "txt"}};
 constexpr DWORD FileSize = 512;
 
 using TBenchSvc = TInProcess<TTransportSvc>;
@@ -54,9 +49,10 @@ double CpuSeconds() {
 
 // File I of the shop: category I % 8, name f<100000 + I>.<ext>; the script's curl
 // globs rely on this layout.
+const TTransferCategory& CategoryOf(int I) { return TransferCategories[I % TransferCategoryCount]; }
 std::string ShopFile(const std::string& Shop, int I) {
-  const TCategory& C = Categories[I % 8];
-  return Shop + "\\" + C.Folder + "\\f" + std::to_string(100000 + I) + "." + C.Ext;
+  const TTransferCategory& C = CategoryOf(I);
+  return Shop + "\\" + C.Folder + "\\f" + std::to_string(100000 + I) + "." + C.Mask;
 }
 
 std::string ShopPath(const std::string& Work, int Total) { return Work + "\\shop" + std::to_string(Total); }
@@ -64,7 +60,7 @@ std::string ShopPath(const std::string& Work, int Total) { return Work + "\\shop
 void MakeShop(const std::string& Shop, int Total) {
   if (FileExists(Shop + "\\complete")) { return; }
   ForceDirectories(Shop);
-  for (const TCategory& C : Categories) { CreateDirectoryA((Shop + "\\" + C.Folder).c_str(), nullptr); }
+  for (const auto& C : TransferCategories) { CreateDirectoryA((Shop + "\\" + C.Folder).c_str(), nullptr); }
   const std::string Data(FileSize, 'd');
   for (int I = 0; I < Total; ++I) {
     HANDLE F = CreateFileA(ShopFile(Shop, I).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
@@ -77,7 +73,7 @@ void MakeShop(const std::string& Shop, int Total) {
 }
 
 void DropStatusFiles(const std::string& Shop) {
-  for (const TCategory& C : Categories) { DeleteFileA((Shop + "\\" + C.Folder + "\\trlist0.dst").c_str()); }
+  for (const auto& C : TransferCategories) { DeleteFileA((Shop + "\\" + C.Folder + "\\trlist0.dst").c_str()); }
   DeleteFileA((Shop + "\\trlist0.dst").c_str());
 }
 
@@ -99,7 +95,7 @@ void BareListingAndStatusRead(const std::string& Shop) {
     CloseHandle(F);
   };
   List(Shop, "arg");
-  for (const TCategory& C : Categories) { List(Shop + "\\" + C.Folder, C.Ext); }
+  for (const auto& C : TransferCategories) { List(Shop + "\\" + C.Folder, C.Mask); }
 }
 
 void WriteIni(const std::string& Work, const std::string& Shop, const std::string& Transport) {
@@ -163,10 +159,10 @@ int Cycles(const std::string& Work, int Total, int argc, char** argv) {
   RemoveTree(Plain);
   auto CopyStart = std::chrono::steady_clock::now();
   ForceDirectories(Plain);
-  for (const TCategory& C : Categories) { CreateDirectoryA((Plain + "\\" + C.Folder).c_str(), nullptr); }
+  for (const auto& C : TransferCategories) { CreateDirectoryA((Plain + "\\" + C.Folder).c_str(), nullptr); }
   for (int I = 0; I < Total; ++I) {
     const std::string F = ShopFile(Shop, I);
-    CopyFileA(F.c_str(), (Plain + "\\" + Categories[I % 8].Folder + "\\" + ExtractFileName(F)).c_str(), FALSE);
+    CopyFileA(F.c_str(), (Plain + "\\" + CategoryOf(I).Folder + "\\" + ExtractFileName(F)).c_str(), FALSE);
   }
   const double PlainCopy = WallSeconds(CopyStart);
   RemoveTree(Plain);
@@ -194,11 +190,11 @@ int Cycles(const std::string& Work, int Total, int argc, char** argv) {
 
     // The same files by the barest blocking Winsock client, into a folder of its own.
     std::vector<std::string> Folders{"bare"};
-    for (const TCategory& C : Categories) { Folders.push_back(std::string("bare/") + C.Folder); }
+    for (const auto& C : TransferCategories) { Folders.push_back(std::string("bare/") + C.Folder); }
     std::vector<TBareUpload> Files;
     for (int I = 0; I < Total; ++I) {
       const std::string F = ShopFile(Shop, I);
-      Files.push_back({F, std::string("bare/") + Categories[I % 8].Folder + "/" + ExtractFileName(F)});
+      Files.push_back({F, std::string("bare/") + CategoryOf(I).Folder + "/" + ExtractFileName(F)});
     }
     const auto BareStart = std::chrono::steady_clock::now();
     if (!BareFtpUpload(std::atoi(argv[0]), argv[1], argv[2], Folders, Files)) { return 1; }

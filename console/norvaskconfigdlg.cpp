@@ -10,6 +10,7 @@
 #include "rtl/files.h"
 #include "rtl/strings.h"
 #include "shared/rasutils.h"
+#include "shared/transfercategories.h"
 
 namespace {
 const TFormDef Form{520, 470, fbDialog};
@@ -203,12 +204,11 @@ void TNorvaskConfigDlg::ConfigToControls(TBaseOdxConfig& Base) {
   }
   RbTimeModeClick();
 
-  const bool Switches[8] = {Config.Scb,      Config.Caisse, Config.Filters, Config.Heatmap,
-                            Config.Messages, Config.Meteo,  Config.Events,  Config.Footfall};
   bool All = true;
-  for (int Index = 0; Index < 8; ++Index) {
-    FileTypes[Index]->SetChecked(Switches[Index]);
-    All = All && Switches[Index];
+  for (size_t Index = 0; Index < TransferCategoryCount; ++Index) {
+    const bool On = Config.*TransferCategories[Index].Switch;
+    FileTypes[Index]->SetChecked(On);
+    All = All && On;
   }
   CbAll.SetChecked(All);
   EnableFileTypes(All);
@@ -276,9 +276,9 @@ void TNorvaskConfigDlg::ControlsToConfig(TBaseOdxConfig& Base) {
   auto& Config = dynamic_cast<TTransportConfig&>(Base);
   Config.ExactTime.SetLocalText(EdExactTimes.Text());
   Config.ExactTimeMode = RbExactTime.Checked();
-  bool* Switches[8] = {&Config.Scb,      &Config.Caisse, &Config.Filters, &Config.Heatmap,
-                       &Config.Messages, &Config.Meteo,  &Config.Events,  &Config.Footfall};
-  for (int Index = 0; Index < 8; ++Index) { *Switches[Index] = FileTypes[Index]->Checked(); }
+  for (size_t Index = 0; Index < TransferCategoryCount; ++Index) {
+    Config.*TransferCategories[Index].Switch = FileTypes[Index]->Checked();
+  }
   Config.SetDestination(0, WithoutTrailingBackslash(EdDestination.Text()));
   Config.SetDestination(1, CbDestination1.Checked() ? WithoutTrailingBackslash(EdDestination1.Text()) : "");
   Config.DestinationDirectory = EdDestDir.Text();

@@ -4,6 +4,7 @@
 // connectivity test on what the controls hold.
 #pragma once
 #include "console/svcconfigdlg.h"
+#include "shared/transfercategories.h"
 #include "shared/transportconfig.h"
 
 class TNorvaskConfigDlg : public TBaseSvcConfigDlg {
@@ -42,7 +43,7 @@ private:
   TRadioButton& RbExactTime;
   TEdit& EdExactTimes;
   TCheckBox& CbAll;
-  TCheckBox* FileTypes[8];  // in the order of the category switches
+  TCheckBox* FileTypes[TransferCategoryCount];  // in the order of TransferCategories
   TTabSheet& TsTransfer;
   TLabel& LabDest;
   TLabel& LabDestination0;

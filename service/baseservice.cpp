@@ -28,10 +28,11 @@ TBaseOrdanixService::TBaseOrdanixService(const std::string& Name, const std::str
     : TService(Name, DisplayName) {}
 
 // A start that was refused leaves its pipe servers running and the log attached:
-// neither may reach a half-destroyed object.
+// neither may reach a half-destroyed object. Nothing is logged: the descendant's
+// configuration is already gone.
 TBaseOrdanixService::~TBaseOrdanixService() {
   ClearLogTarget();
-  StopPipeServers();
+  StopPipeServers(false);
 }
 
 template <class F>
@@ -55,7 +56,7 @@ void TBaseOrdanixService::ServiceStart(bool& Started) {
 bool TBaseOrdanixService::Startup() {
   bool Result = true;
   {
-    TLocked Locked(*this);
+    TLockGuard Guard(FLock);
     FStarting = true;
     FIdle = false;
     FFilesOk = FFilesBad = FElapsedMs = 0;
@@ -93,7 +94,7 @@ bool TBaseOrdanixService::Startup() {
     });
     Result &= RunStep([&] { StartControlServer(); });
 
-    TLocked Locked(*this);
+    TLockGuard Guard(FLock);
     FStarting = false;
     FIdle = true;
     FFilesOk = FFilesBad = FElapsedMs = 0;
@@ -147,20 +148,7 @@ void TBaseOrdanixService::EndService(const std::string& Text) {
 bool TBaseOrdanixService::Shutdown() {
   if (FConfig->LogDetailed) { Log(0, "Stopping service..."); }
   RunStep([&] {
-    // Callbacks go first, so that a request still being served no longer reaches us.
-    if (FControlServer) {
-      FControlServer->OnSetConfig.Set(nullptr);
-      FControlServer->OnGetConfig.Set(nullptr);
-      FControlServer->Stop();
-      FControlServer.reset();
-      if (FConfig->LogDetailed) { Log(0, "Pipe server \"" + FControlPipeName + "\" stopped"); }
-    }
-    if (FInfoServer) {
-      FInfoServer->OnGetStats.Set(nullptr);
-      FInfoServer->Stop();
-      FInfoServer.reset();
-      if (FConfig->LogDetailed) { Log(0, "Pipe server \"" + FInfoPipeName + "\" stopped"); }
-    }
+    StopPipeServers(FConfig->LogDetailed);
     FStatusFiles.reset();
     FEntries.reset();
     FVersionInfo.reset();
@@ -168,15 +156,19 @@ bool TBaseOrdanixService::Shutdown() {
   return true;
 }
 
-void TBaseOrdanixService::StopPipeServers() {
+// Callbacks go first, so that a request still being served no longer reaches us;
+// a server's thread has ended once it is freed.
+void TBaseOrdanixService::StopPipeServers(bool LogStops) {
   if (FControlServer) {
     FControlServer->OnSetConfig.Set(nullptr);
     FControlServer->OnGetConfig.Set(nullptr);
     FControlServer.reset();
+    if (LogStops) { Log(0, "Pipe server \"" + FControlPipeName + "\" stopped"); }
   }
   if (FInfoServer) {
     FInfoServer->OnGetStats.Set(nullptr);
     FInfoServer.reset();
+    if (LogStops) { Log(0, "Pipe server \"" + FInfoPipeName + "\" stopped"); }
   }
 }
 
@@ -187,7 +179,7 @@ void TBaseOrdanixService::Unlock() { FLock.Leave(); }
 void TBaseOrdanixService::Log(uint32_t Level, const std::string& Text) {
   const SYSTEMTIME Time = LocalSystemTime();
   {
-    TLocked Locked(*this);
+    TLockGuard Guard(FLock);
     if (Level >= 3) {
       FLastErrorTime = Time;
       FLastErrorText = Text;
@@ -214,7 +206,7 @@ void TBaseOrdanixService::SetLastFile(const std::string& FileName, bool Ok, int3
     }
   }
   const SYSTEMTIME Time = LocalSystemTime();
-  TLocked Locked(*this);
+  TLockGuard Guard(FLock);
   if (Ok) {
     FLastOkFile = Name;
     FLastOkTime = Time;
@@ -226,7 +218,7 @@ void TBaseOrdanixService::SetLastFile(const std::string& FileName, bool Ok, int3
 
 void TBaseOrdanixService::SetLastStats(int32_t Ok, int32_t Bad, int32_t Ms) {
   const SYSTEMTIME Time = LocalSystemTime();
-  TLocked Locked(*this);
+  TLockGuard Guard(FLock);
   FStatsOk = Ok;
   FStatsBad = Bad;
   FStatsMs = Ms;
@@ -235,12 +227,12 @@ void TBaseOrdanixService::SetLastStats(int32_t Ok, int32_t Bad, int32_t Ms) {
 
 void TBaseOrdanixService::PublishNextRun() {
   const SYSTEMTIME Time = DateTimeToSystemTime(FNextRun);
-  TLocked Locked(*this);
+  TLockGuard Guard(FLock);
   FNextRunTime = Time;
 }
 
 void TBaseOrdanixService::FillStatsRecord(TOrdanixSrvInfo&, TServiceStatsRecord& Record) {
-  TLocked Locked(*this);
+  TLockGuard Guard(FLock);
   Record.RecordSize = sizeof(TServiceStatsRecord);
   Record.VersionMajor = FVersionInfo ? FVersionInfo->Major : 0;
   Record.VersionMinor = FVersionInfo ? FVersionInfo->Minor : 0;

@@ -111,23 +111,12 @@ protected:
   std::string FLastErrorText;
 
 private:
-  // Holds FLock for a scope.
-  class TLocked {
-  public:
-    explicit TLocked(TBaseOrdanixService& Service) : FService(Service) { FService.Lock(); }
-    ~TLocked() { FService.Unlock(); }
-    TLocked(const TLocked&) = delete;
-    TLocked& operator=(const TLocked&) = delete;
-
-  private:
-    TBaseOrdanixService& FService;
-  };
-
   // Runs one start-up or shutdown step; an exception is logged and gives false.
   template <class F>
   bool RunStep(F&& Step);
   void StartControlServer();
-  void StopPipeServers();
+  // Stops and frees both pipe servers; LogStops names each stopped one in the log.
+  void StopPipeServers(bool LogStops);
   // Stop and system shutdown: release everything, log Text after the name.
   void EndService(const std::string& Text);
 

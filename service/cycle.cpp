@@ -50,13 +50,13 @@ void TBaseOrdanixService::RunCycle() {
 void TBaseOrdanixService::ProcessChain(const std::string& Directory, TDateTime CycleStart) {
   if (FConfig->LogDetailed) { Log(0, "Processing chain " + Directory); }
   {
-    TLocked Locked(*this);
+    TLockGuard Guard(FLock);
     FIdle = false;
     FFilesOk = FFilesBad = FElapsedMs = 0;
   }
   int32_t Ok = 0, Bad = 0, Ms = 0;
   auto EndChain = [&] {
-    TLocked Locked(*this);
+    TLockGuard Guard(FLock);
     FIdle = true;
     FElapsedMs = MilliSecondsSince(CycleStart, FClock->Now());
     Ok = FFilesOk;
@@ -127,7 +127,7 @@ void TBaseOrdanixService::ProcessEntry(const std::string& Entry, TDateTime Cycle
     List.Save();
     int32_t Ok, Bad, Ms;
     {
-      TLocked Locked(*this);
+      TLockGuard Guard(FLock);
       FFilesOk += List.OkCount();
       FFilesBad += List.FailCount();
       FElapsedMs = MilliSecondsSince(CycleStart, FClock->Now());

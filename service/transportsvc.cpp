@@ -8,24 +8,7 @@
 #include "rtl/strings.h"
 #include "shared/commonhelpers.h"
 #include "shared/ftpsetup.h"
-
-namespace {
-
-struct TTransferCategory {
-  const char* Folder;
-  const char* Mask;
-  bool TTransportConfig::*Switch;
-};
-
-// The category folders of a tracked directory, in the order they are sent.
-const TTransferCategory TransferCategories[] = {
-    {"comptage", "scb", &TTransportConfig::Scb},       {"caisse", "txt", &TTransportConfig::Caisse},
-    {"filters", "fif", &TTransportConfig::Filters},    {"heatmap", "jpg", &TTransportConfig::Heatmap},
-    {"messages", "msg", &TTransportConfig::Messages},  {"meteo", "txt", &TTransportConfig::Meteo},
-    {"events", "txt", &TTransportConfig::Events},      {"footfall", "txt", &TTransportConfig::Footfall},
-};
-
-}  // namespace
+#include "shared/transfercategories.h"
 
 TTransportSvc::TTransportSvc() : TBaseOrdanixService("TransportSvc", "TALVIREN Transport Service") {
   FIniName = "norvask.ini";

@@ -1,6 +1,7 @@
 #include "shared/transportconfig.h"
 
 #include "rtl/strings.h"
+#include "shared/transfercategories.h"
 
 const char* const DefaultProxyHost = "192.168.1.1";
 
@@ -10,7 +11,9 @@ const char* const TransferSection = "Transfer";
 }  // namespace
 
 TTransportConfig::TTransportConfig()
-    : Transport(TextToTransport("COPY")), ProxyType(TextToProxyType("")), ProxyHost(DefaultProxyHost) {}
+    : Transport(TextToTransport("COPY")), ProxyType(TextToProxyType("")), ProxyHost(DefaultProxyHost) {
+  for (const TTransferCategory& Category : TransferCategories) { this->*Category.Switch = Category.Default; }
+}
 
 void TTransportConfig::Assign(const TPersistent& Source) {
   const auto* Config = dynamic_cast<const TTransportConfig*>(&Source);
@@ -38,14 +41,7 @@ void TTransportConfig::CopyOwnFields(const TTransportConfig& S) {
   DestinationDirectory = S.DestinationDirectory;
   Username = S.Username;
   Password = S.Password;
-  Scb = S.Scb;
-  Caisse = S.Caisse;
-  Filters = S.Filters;
-  Messages = S.Messages;
-  Meteo = S.Meteo;
-  Heatmap = S.Heatmap;
-  Events = S.Events;
-  Footfall = S.Footfall;
+  for (const TTransferCategory& Category : TransferCategories) { this->*Category.Switch = S.*Category.Switch; }
   Transport = S.Transport;
   Port = S.Port;
   PassiveMode = S.PassiveMode;
@@ -63,14 +59,9 @@ void TTransportConfig::LoadFromIni(TCustomIniFile& Ini) {
   TBaseOdxConfig::LoadFromIni(Ini);
   Connection = Ini.ReadString(TransportSection, "Connection", "");
   DisconnDelay = Ini.ReadInteger(TransportSection, "DisconnDelay", 0);
-  Scb = Ini.ReadBool(TransferSection, "Scb", true);
-  Caisse = Ini.ReadBool(TransferSection, "Caisse", true);
-  Filters = Ini.ReadBool(TransferSection, "Filters", true);
-  Heatmap = Ini.ReadBool(TransferSection, "Heatmap", false);
-  Messages = Ini.ReadBool(TransferSection, "Messages", true);
-  Meteo = Ini.ReadBool(TransferSection, "Meteo", true);
-  Events = Ini.ReadBool(TransferSection, "Events", true);
-  Footfall = Ini.ReadBool(TransferSection, "Footfall", true);
+  for (const TTransferCategory& Category : TransferCategories) {
+    this->*Category.Switch = Ini.ReadBool(TransferSection, Category.Key, Category.Default);
+  }
   FDestination[0] = Ini.ReadString(TransportSection, "Destination0", "");
   FDestination[1] = Ini.ReadString(TransportSection, "Destination1", "");
   // Older files name the first destination in [FTP] Host.
@@ -95,14 +86,9 @@ void TTransportConfig::SaveToIni(TCustomIniFile& Ini) {
   TBaseOdxConfig::SaveToIni(Ini);
   Ini.WriteString(TransportSection, "Connection", Connection);
   Ini.WriteInteger(TransportSection, "DisconnDelay", DisconnDelay);
-  Ini.WriteBool(TransferSection, "Scb", Scb);
-  Ini.WriteBool(TransferSection, "Caisse", Caisse);
-  Ini.WriteBool(TransferSection, "Filters", Filters);
-  Ini.WriteBool(TransferSection, "Heatmap", Heatmap);
-  Ini.WriteBool(TransferSection, "Messages", Messages);
-  Ini.WriteBool(TransferSection, "Meteo", Meteo);
-  Ini.WriteBool(TransferSection, "Events", Events);
-  Ini.WriteBool(TransferSection, "Footfall", Footfall);
+  for (const TTransferCategory& Category : TransferCategories) {
+    Ini.WriteBool(TransferSection, Category.Key, this->*Category.Switch);
+  }
   Ini.WriteString(TransportSection, "Destination0", FDestination[0]);
   Ini.WriteString(TransportSection, "Destination1", FDestination[1]);
   Ini.WriteString(TransportSection, "DestinationDirectory", DestinationDirectory);

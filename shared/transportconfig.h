@@ -28,14 +28,15 @@ public:
   std::string DestinationDirectory;
   std::string Username;
   std::string Password;
-  bool Scb = true;
-  bool Caisse = true;
-  bool Filters = true;
-  bool Messages = true;
-  bool Meteo = true;
-  bool Heatmap = false;
-  bool Events = true;
-  bool Footfall = true;
+  // The category switches; their defaults stand in TransferCategories.
+  bool Scb;
+  bool Caisse;
+  bool Filters;
+  bool Messages;
+  bool Meteo;
+  bool Heatmap;
+  bool Events;
+  bool Footfall;
   TTransportKind Transport;
   int32_t Port = 21;
   bool PassiveMode = false;

@@ -16,6 +16,7 @@
 #include "forms/pagecontrol.h"
 #include "rtl/exceptions.h"
 #include "rtl/files.h"
+#include "support/categoryswitches.h"
 #include "support/fakeras.h"
 #include "support/scratchdir.h"
 #include "support/winprobe.h"
@@ -230,6 +231,20 @@ TEST_F(TransportDialog, CategoryBoxesAndTransferAllFollowEachOther) {
   ClickOn(*Again, "CbAll");
   EXPECT_TRUE(Checked(*Again, "CbScb"));
   EXPECT_FALSE(Enabled(*Again, "CbScb"));
+
+  // Each box shows and saves its own switch: one switch off, the others on.
+  for (size_t Row = 0; Row < std::size(ExpectedCategories); ++Row) {
+    const auto& [Folder, Key, Switch] = ExpectedCategories[Row];
+    auto One = Open(std::string(FtpIni) + "[Transfer]\r\nHeatmap=1\r\n" + Key + "=0\r\n");
+    for (size_t Box = 0; Box < std::size(Categories); ++Box) {
+      EXPECT_EQ(Checked(*One, Categories[Box]), Box != Row) << Key << " " << Categories[Box];
+    }
+    ASSERT_TRUE(PressOK(*One));
+    const TTransportConfig S = Saved();
+    for (const TExpectedCategory& Other : ExpectedCategories) {
+      EXPECT_EQ(S.*Other.Switch, Other.Switch != Switch) << Key << " " << Other.Key;
+    }
+  }
 }
 
 TEST_F(TransportDialog, TimeModesEnableTheirOwnEditAndExactTimesMustBeGiven) {

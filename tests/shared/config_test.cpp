@@ -5,6 +5,7 @@
 #include "rtl/inifiles.h"
 #include "shared/debuglog.h"
 #include "shared/transportconfig.h"
+#include "support/categoryswitches.h"
 #include "support/scratchdir.h"
 
 namespace {
@@ -148,6 +149,21 @@ TEST_F(ConfigTest, SavedFileHoldsEveryKeyInItsFixedOrder) {
   EXPECT_NE(Text.find("TrackDirectory=D:\\data\\shop"), std::string::npos);
   EXPECT_NE(Text.find("LogDetailed=0"), std::string::npos);
   EXPECT_NE(Text.find("Scb=1"), std::string::npos);
+}
+
+TEST_F(ConfigTest, EachTransferKeyHoldsItsOwnSwitch) {
+  const TTransportConfig Fresh;
+  for (const auto& [Folder, Key, Switch] : ExpectedCategories) {
+    Write(std::string("[Transfer]\r\n") + Key + (Fresh.*Switch ? "=0" : "=1") + "\r\n");
+    TTransportConfig C;
+    C.LoadFromFile(Ini);
+    for (const TExpectedCategory& Other : ExpectedCategories) {
+      const bool Flipped = Other.Switch == Switch;
+      EXPECT_EQ(C.*Other.Switch, Fresh.*Other.Switch != Flipped) << Key << " " << Other.Key;
+    }
+    C.SaveToFile(Ini);
+    EXPECT_EQ(TIniFile(Ini).ReadString("Transfer", Key, ""), Fresh.*Switch ? "0" : "1") << Key;
+  }
 }
 
 TEST_F(ConfigTest, KindTextsAndTheirFallbacks) {

@@ -5,6 +5,7 @@
 
 #include "rtl/files.h"
 #include "service/dirlist.h"
+#include "support/categoryswitches.h"
 #include "support/fakeras.h"
 #include "support/ftptestenv.h"
 #include "transporttestsvc.h"
@@ -81,6 +82,16 @@ TEST_F(TransportCopyTest, EntriesFollowTheCategoryTableAndItsSwitches) {
   for (const std::string& Entry : Expected) {
     Svc.IsAscendingEntry(Entry, Ascending);
     EXPECT_EQ(Ascending, Entry.substr(Entry.size() - 3) == "fif") << Entry;
+  }
+
+  // With every folder present, each switch drops its own folder and no other.
+  CreateDirectoryA((D + "\\heatmap").c_str(), nullptr);
+  for (const auto& [Folder, Key, Switch] : ExpectedCategories) {
+    for (const TExpectedCategory& Each : ExpectedCategories) { Svc.Config().*Each.Switch = true; }
+    Svc.Config().*Switch = false;
+    const std::vector<std::string> Entries = EntriesOf(Svc, D);
+    EXPECT_EQ(Entries.size(), 8u) << Folder;
+    for (const std::string& Entry : Entries) { EXPECT_NE(Entry.substr(0, Entry.find(';')), D + "\\" + Folder); }
   }
 }
 
