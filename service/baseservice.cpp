@@ -41,7 +41,7 @@ bool TBaseOrdanixService::RunStep(F&& Step) {
     Step();
     return true;
   } catch (const std::exception& E) {
-    Log(3, E.what());
+    Log(LogError, E.what());
     return false;
   }
 }
@@ -49,7 +49,7 @@ bool TBaseOrdanixService::RunStep(F&& Step) {
 void TBaseOrdanixService::ServiceStart(bool& Started) {
   SetLogTarget(this, AppDir + "\\" + FLogName);
   TrimLogFile();
-  Log(0, Name() + " service started");
+  Log(LogInformation, Name() + " service started");
   Started = Startup();
 }
 
@@ -71,7 +71,7 @@ bool TBaseOrdanixService::Startup() {
   // the start-up reports the failure.
   const bool Completed = RunStep([&] {
     // The configuration is read below: this is the switch's value before loading.
-    if (FConfig->LogDetailed) { Log(0, "Starting service..."); }
+    if (FConfig->LogDetailed) { Log(LogInformation, "Starting service..."); }
     FVersionInfo = std::make_unique<TVersionInfo>("", "");
 
     Result &= RunStep([&] {
@@ -82,7 +82,7 @@ bool TBaseOrdanixService::Startup() {
     });
     Result &= RunStep([&] {
       FConfig->LoadFromFile(AppDir + "\\" + FIniName);
-      if (FConfig->LogDetailed) { Log(0, "Configuration loaded from \"" + FIniName + "\""); }
+      if (FConfig->LogDetailed) { Log(LogInformation, "Configuration loaded from \"" + FIniName + "\""); }
       LogMonitoredDirectories();
     });
     Result &= RunStep([&] {
@@ -90,7 +90,7 @@ bool TBaseOrdanixService::Startup() {
       FInfoServer->OnGetStats.Set(
           [this](TOrdanixSrvInfo& Sender, TServiceStatsRecord& Record) { FillStatsRecord(Sender, Record); });
       FInfoServer->Start();
-      if (FConfig->LogDetailed) { Log(0, "Pipe server \"" + FInfoPipeName + "\" started"); }
+      if (FConfig->LogDetailed) { Log(LogInformation, "Pipe server \"" + FInfoPipeName + "\" started"); }
     });
     Result &= RunStep([&] { StartControlServer(); });
 
@@ -109,19 +109,19 @@ void TBaseOrdanixService::StartControlServer() {
   try {
     FControlServer = std::make_unique<TOrdanixSrvControl>(FControlPipeName, ControlPipeInstances, FIniName);
   } catch (const EPipeSecurityError& E) {
-    Log(3, "Pipe server \"" + FControlPipeName + "\" not started: " + E.what());
+    Log(LogError, "Pipe server \"" + FControlPipeName + "\" not started: " + E.what());
     return;
   }
   FControlServer->OnGetConfig.Set([this](TOrdanixSrvControl& Sender) { OnConfigRetrieved(Sender); });
   FControlServer->OnSetConfig.Set([this](TOrdanixSrvControl& Sender) { OnConfigUpdated(Sender); });
   FControlServer->Start();
-  if (FConfig->LogDetailed) { Log(0, "Pipe server \"" + FControlPipeName + "\" started"); }
+  if (FConfig->LogDetailed) { Log(LogInformation, "Pipe server \"" + FControlPipeName + "\" started"); }
 }
 
 void TBaseOrdanixService::LogMonitoredDirectories() {
   for (int32_t I = 0; I < MaxTrackDirectories; ++I) {
     const std::string& Directory = FConfig->GetTrackDirectory(I);
-    if (!Directory.empty()) { Log(0, "Monitor directory " + Directory); }
+    if (!Directory.empty()) { Log(LogInformation, "Monitor directory " + Directory); }
   }
 }
 
@@ -141,12 +141,12 @@ void TBaseOrdanixService::EndService(const std::string& Text) {
     return;
   }
   Shutdown();
-  Log(0, Name() + Text);
+  Log(LogInformation, Name() + Text);
   ClearLogTarget();
 }
 
 bool TBaseOrdanixService::Shutdown() {
-  if (FConfig->LogDetailed) { Log(0, "Stopping service..."); }
+  if (FConfig->LogDetailed) { Log(LogInformation, "Stopping service..."); }
   RunStep([&] {
     StopPipeServers(FConfig->LogDetailed);
     FStatusFiles.reset();
@@ -163,12 +163,12 @@ void TBaseOrdanixService::StopPipeServers(bool LogStops) {
     FControlServer->OnSetConfig.Set(nullptr);
     FControlServer->OnGetConfig.Set(nullptr);
     FControlServer.reset();
-    if (LogStops) { Log(0, "Pipe server \"" + FControlPipeName + "\" stopped"); }
+    if (LogStops) { Log(LogInformation, "Pipe server \"" + FControlPipeName + "\" stopped"); }
   }
   if (FInfoServer) {
     FInfoServer->OnGetStats.Set(nullptr);
     FInfoServer.reset();
-    if (LogStops) { Log(0, "Pipe server \"" + FInfoPipeName + "\" stopped"); }
+    if (LogStops) { Log(LogInformation, "Pipe server \"" + FInfoPipeName + "\" stopped"); }
   }
 }
 
@@ -180,7 +180,7 @@ void TBaseOrdanixService::Log(uint32_t Level, const std::string& Text) {
   const SYSTEMTIME Time = LocalSystemTime();
   {
     TLockGuard Guard(FLock);
-    if (Level >= 3) {
+    if (Level >= LogError) {
       FLastErrorTime = Time;
       FLastErrorText = Text;
     } else {
@@ -256,8 +256,8 @@ void TBaseOrdanixService::FillStatsRecord(TOrdanixSrvInfo&, TServiceStatsRecord&
 }
 
 void TBaseOrdanixService::OnConfigRetrieved(TOrdanixSrvControl&) {
-  Log(0, "Service configuration file retrieved by client");
+  Log(LogInformation, "Service configuration file retrieved by client");
 }
 
 // The configuration is read at start-up only: the new file counts from the next start.
-void TBaseOrdanixService::OnConfigUpdated(TOrdanixSrvControl&) { Log(0, "Service configuration file updated by client"); }
+void TBaseOrdanixService::OnConfigUpdated(TOrdanixSrvControl&) { Log(LogInformation, "Service configuration file updated by client"); }

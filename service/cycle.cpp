@@ -41,14 +41,14 @@ void TBaseOrdanixService::RunCycle() {
     try {
       ProcessChain(Directory, CycleStart);
     } catch (const std::exception& E) {
-      Log(3, E.what());
+      Log(LogError, E.what());
     }
   }
   TrimLogFile();
 }
 
 void TBaseOrdanixService::ProcessChain(const std::string& Directory, TDateTime CycleStart) {
-  if (FConfig->LogDetailed) { Log(0, "Processing chain " + Directory); }
+  if (FConfig->LogDetailed) { Log(LogInformation, "Processing chain " + Directory); }
   {
     TLockGuard Guard(FLock);
     FIdle = false;
@@ -72,7 +72,7 @@ void TBaseOrdanixService::ProcessChain(const std::string& Directory, TDateTime C
       try {
         ProcessDestination(CycleStart);
       } catch (const std::exception& E) {
-        Log(3, E.what());
+        Log(LogError, E.what());
         if (CheckUrgentControl()) { break; }
       }
     }
@@ -82,7 +82,7 @@ void TBaseOrdanixService::ProcessChain(const std::string& Directory, TDateTime C
   }
   EndChain();
   if (Ok != 0 || Bad != 0) {
-    Log(0, WithElapsed(Format("processed %d files OK, %d files bad, elapsed ", Ok, Bad), Ms / MSecsPerDay));
+    Log(LogInformation, WithElapsed(Format("processed %d files OK, %d files bad, elapsed ", Ok, Bad), Ms / MSecsPerDay));
     SetLastStats(Ok, Bad, Ms);
   }
 }
@@ -106,7 +106,7 @@ void TBaseOrdanixService::FinishDestination() {
   const TDateTime PostStart = FClock->Now();
   AfterDestination();
   if (FFilesOk > 0 && FConfig->LogDetailed) {  // only this thread writes FFilesOk
-    Log(0, WithElapsed(Format("postprocessing after %d source files finished, elapsed ", FFilesOk),
+    Log(LogInformation, WithElapsed(Format("postprocessing after %d source files finished, elapsed ", FFilesOk),
                        FClock->Now() - PostStart));
   }
 }
@@ -136,7 +136,7 @@ void TBaseOrdanixService::ProcessEntry(const std::string& Entry, TDateTime Cycle
       Ms = FElapsedMs;
     }
     if (FConfig->LogDetailed && (List.OkCount() != 0 || List.FailCount() != 0)) {
-      Log(0, WithElapsed(Format("processed directory %s, elasped ", Directory), FClock->Now() - EntryStart));
+      Log(LogInformation, WithElapsed(Format("processed directory %s, elasped ", Directory), FClock->Now() - EntryStart));
     }
     if (Ok != 0 || Bad != 0) { SetLastStats(Ok, Bad, Ms); }
   } catch (...) {

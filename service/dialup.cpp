@@ -15,7 +15,7 @@ void TTransportSvc::DialUp() {
   TStringList List;
   if (!FDialledEntry.empty()) {
     if (!GetRasConnections(List)) {
-      Log(3, Format("Erreur à la réception du liste des connexions actif de modem: %s", RasLastErrorText()));
+      Log(LogError, Format("Erreur à la réception du liste des connexions actif de modem: %s", RasLastErrorText()));
       FDialledEntry.clear();
     } else if (List.IndexOf(FDialledEntry) >= 0) {
       return;  // the line is still up
@@ -24,23 +24,23 @@ void TTransportSvc::DialUp() {
     }
   }
   if (!GetRasEntries(List)) {
-    Log(3, Format("Erreur à la réception du liste des liaisons de modem de l'phonebook par défaut: %s",
+    Log(LogError, Format("Erreur à la réception du liste des liaisons de modem de l'phonebook par défaut: %s",
                   RasLastErrorText()));
     return;
   }
   if (List.Count() == 0) {
-    Log(3, "Dans l'phonebook il n'y a pas de liaisons de modem");
+    Log(LogError, "Dans l'phonebook il n'y a pas de liaisons de modem");
     return;
   }
   if (List.IndexOf(Connection) < 0) {
-    Log(3, "Il n'y a pas de liason de mOdem " + Quoted(Connection) + " dans l'phonebook par défaut");
+    Log(LogError, "Il n'y a pas de liason de mOdem " + Quoted(Connection) + " dans l'phonebook par défaut");
     return;
   }
   if (!RasDialEntry(Connection)) {
-    Log(3, "Erreur de connexion de " + Quoted(Connection) + ": " + RasLastErrorText());
+    Log(LogError, "Erreur de connexion de " + Quoted(Connection) + ": " + RasLastErrorText());
     return;
   }
-  Log(0, "Connexion de " + Quoted(Connection) + " établie");
+  Log(LogInformation, "Connexion de " + Quoted(Connection) + " établie");
   FDialledEntry = Connection;
 }
 
@@ -54,7 +54,7 @@ void TTransportSvc::HangUpAfterDelay() {
       const int64_t Half = int64_t{C.TimeBetweenActions} * 1000 / 2;
       if (Half < Delay) { Delay = std::max<int64_t>(0, Half); }
     }
-    Log(0, "Pause " + std::to_string(Delay / 1000) + " sec avant le déconnexion de " + Quoted(FDialledEntry));
+    Log(LogInformation, "Pause " + std::to_string(Delay / 1000) + " sec avant le déconnexion de " + Quoted(FDialledEntry));
     // Unsigned tick differences stay right across one wrap of the counter.
     const DWORD Start = GetTickCount();
     while (!Terminated() && Status() != SERVICE_STOP_PENDING && !CheckUrgentControl() &&
@@ -65,9 +65,9 @@ void TTransportSvc::HangUpAfterDelay() {
     if (Terminated()) { return; }
   }
   if (RasHangUpByName(FDialledEntry)) {
-    Log(0, "Connexion de " + Quoted(FDialledEntry) + " est terminée");
+    Log(LogInformation, "Connexion de " + Quoted(FDialledEntry) + " est terminée");
   } else {
-    Log(3, "Erreur de déconnexion de " + Quoted(FDialledEntry) + ": " + RasLastErrorText());
+    Log(LogError, "Erreur de déconnexion de " + Quoted(FDialledEntry) + ": " + RasLastErrorText());
   }
   FDialledEntry.clear();
 }

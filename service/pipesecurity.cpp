@@ -16,7 +16,7 @@ alignas(DWORD) BYTE LocalSystemSid[SECURITY_MAX_SID_SIZE];
 alignas(DWORD) BYTE ControlPipeAcl[sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE)];
 
 bool LogLastError() {
-  DebugLog(3, SysErrorMessage(GetLastError()));
+  DebugLog(LogError, SysErrorMessage(GetLastError()));
   return false;
 }
 

@@ -41,10 +41,10 @@ void TPipeServer::Stop() {
 }
 
 void TPipeServer::Execute() {
-  if (LogLevel > 0) { DebugLog(0, "Named pipe server thread started"); }
+  if (LogLevel > 0) { DebugLog(LogInformation, "Named pipe server thread started"); }
   if (CreatePipes()) { ServeUntilStopped(); }
   ClosePipes();
-  if (LogLevel > 0) { DebugLog(0, "Named pipe server thread finished"); }
+  if (LogLevel > 0) { DebugLog(LogInformation, "Named pipe server thread finished"); }
 }
 
 void TPipeServer::ProcessRequest(const uint8_t*, uint32_t, uint8_t*, int32_t, int32_t&, bool&) {}
@@ -59,7 +59,7 @@ bool TPipeServer::CreatePipes() {
     TPipeInstance& Instance = FInstances[i];
     HANDLE Event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (!Event) {
-      DebugLog(3, "Failed to create event object: " + LastErrorText());
+      DebugLog(LogError, "Failed to create event object: " + LastErrorText());
       return false;
     }
     FWaitHandles[1 + i] = Event;
@@ -70,7 +70,7 @@ bool TPipeServer::CreatePipes() {
                                      PipeBufferSize, PipeBufferSize, 2000,
                                      const_cast<SECURITY_ATTRIBUTES*>(FSecurityAttributes));
     if (Instance.Pipe == INVALID_HANDLE_VALUE) {
-      DebugLog(3, "Failed to create pipe instance: " + LastErrorText());
+      DebugLog(LogError, "Failed to create pipe instance: " + LastErrorText());
       return false;
     }
     ConnectClient(Instance);
@@ -88,7 +88,7 @@ void TPipeServer::ServeUntilStopped() {
     const DWORD Result = WaitForMultipleObjectsEx(Count, &FWaitHandles[First], FALSE, TimeUntilRetry(), TRUE);
     if (Result == WAIT_IO_COMPLETION || Result == WAIT_TIMEOUT) { continue; }
     if (Result >= WAIT_OBJECT_0 + Count) {
-      DebugLog(3, "Wait error : ");
+      DebugLog(LogError, "Wait error : ");
       continue;
     }
     if (First + (Result - WAIT_OBJECT_0) == 0) { break; }  // the stop event
@@ -162,7 +162,7 @@ void TPipeServer::ConnectClient(TPipeInstance& Instance) {
   if (StartListening(Instance.Pipe, Instance.Overlapped)) {
     // An overlapped connect never succeeds at once.
     ++FStats.ConnectErrors;
-    DebugLog(3, "Cleint listening failed: " + LastErrorText());
+    DebugLog(LogError, "Cleint listening failed: " + LastErrorText());
     ListenFailed(Instance);
     return;
   }
@@ -176,7 +176,7 @@ void TPipeServer::ConnectClient(TPipeInstance& Instance) {
     Instance.State = TPipeState::connecting;
   } else {
     ++FStats.ConnectErrors;
-    if (LogLevel > 0) { DebugLog(3, "Cleint listening failed: " + SysErrorMessage(Error)); }
+    if (LogLevel > 0) { DebugLog(LogError, "Cleint listening failed: " + SysErrorMessage(Error)); }
     ListenFailed(Instance);
   }
 }
@@ -209,9 +209,9 @@ DWORD TPipeServer::TimeUntilRetry() const {
 
 void TPipeServer::Reconnect(TPipeInstance& Instance) {
   if (!DisconnectNamedPipe(Instance.Pipe) && LogLevel > 0) {
-    DebugLog(3, "Pipe disconnect error: " + LastErrorText());
+    DebugLog(LogError, "Pipe disconnect error: " + LastErrorText());
   }
-  if (LogLevel > 0) { DebugLog(3, "Disconnected from client and listening again"); }
+  if (LogLevel > 0) { DebugLog(LogError, "Disconnected from client and listening again"); }
   ConnectClient(Instance);
 }
 
@@ -226,7 +226,7 @@ bool TPipeServer::CheckPending(TPipeInstance& Instance) {
         Instance.State = TPipeState::reading;
         return true;
       }
-      if (LogLevel > 0) { DebugLog(3, "Overlapped error: " + LastErrorText()); }
+      if (LogLevel > 0) { DebugLog(LogError, "Overlapped error: " + LastErrorText()); }
       ++FStats.ConnectErrors;
       Reconnect(Instance);
       return false;
@@ -299,7 +299,7 @@ void TPipeServer::ServeInstance(TPipeInstance& Instance) {
       return;
     }
     default:
-      DebugLog(3, "Wrong pipe state");
+      DebugLog(LogError, "Wrong pipe state");
   }
 }
 

@@ -21,7 +21,7 @@ void TBaseOrdanixService::ServiceExecute() {
       try {
         RunCycle();
       } catch (const std::exception& E) {
-        Log(3, E.what());
+        Log(LogError, E.what());
       }
       ComputeNextRun();
       PublishNextRun();

@@ -17,7 +17,7 @@ bool TTransportSvc::ProcessFile(const std::string& FileName, const std::string& 
     return false;
   }
   const TTransportConfig& C = FTransportConfig;
-  if (C.LogDetailed) { Log(0, "transmission du fichier " + FileName); }
+  if (C.LogDetailed) { Log(LogInformation, "transmission du fichier " + FileName); }
 
   const std::string Name = ExtractFileName(FileName);
   const std::string Parent = ExtractFileName(ExtractFileDir(FileName));
@@ -51,7 +51,7 @@ bool TTransportSvc::ProcessFile(const std::string& FileName, const std::string& 
     }
     Result = true;
   } catch (const std::exception& E) {
-    Log(3, Format("Copie impossible de %s vers %s", Name, Folder) + " : " + E.what());
+    Log(LogError, Format("Copie impossible de %s vers %s", Name, Folder) + " : " + E.what());
     throw;
   }
   ProcessRequests(false);

@@ -24,7 +24,7 @@ bool TTransportSvc::Startup() {
     FStatusFiles->Clear();
     FStatusFiles->Add("trlist0.dst");
     if (!FTransportConfig.GetDestination(1).empty()) { FStatusFiles->Add("trlist1.dst"); }
-    Log(0, "Copie des nouveaux fichiers du dossier vers " + DestinationText());
+    Log(LogInformation, "Copie des nouveaux fichiers du dossier vers " + DestinationText());
   } catch (...) {
     return false;
   }
@@ -70,7 +70,7 @@ void TTransportSvc::PrepareDestination() {
     Text += " " + Format("via %s:%d as ", C.ProxyHost, C.ProxyPort) + Quoted(C.ProxyUser) + " password " +
             Quoted(C.ProxyPassword) + Format(" (method %s)", ProxyTypeToText(C.ProxyType));
   }
-  Log(0, Text);
+  Log(LogInformation, Text);
 }
 
 void TTransportSvc::BuildDirectoryEntries(const std::string& TrackDirectory, TStringList& Entries) {

@@ -24,7 +24,10 @@ TFormatSettings MakeLogFormat(const TFormatSettings& Locale);
 // Fixes the log's formats; part of the program's start-up.
 void InitLogWriter();
 
-// Level 0 information, 3 error (levels 0 to 2 are information entries in the event log).
+// The levels in use; 1 and 2 would also be information entries in the event log.
+constexpr int32_t LogInformation = 0;
+constexpr int32_t LogError = 3;
+
 void DebugLog(int32_t Level, const std::string& Text);
 void SetLogTarget(TLogEventSink* Service, const std::string& FileName);
 // Waits for an entry being written to the service; none reaches it afterwards.

@@ -58,7 +58,7 @@ void TBaseOdxConfig::LoadFromFile(const std::string& FileName) {
   try {
     LoadFromIni(Ini);
   } catch (const Exception& E) {
-    DebugLog(3, Format("Error reading data from %s : %s", FileName, E.Message()));
+    DebugLog(LogError, Format("Error reading data from %s : %s", FileName, E.Message()));
   }
 }
 
@@ -67,7 +67,7 @@ void TBaseOdxConfig::SaveToFile(const std::string& FileName) {
   try {
     SaveToIni(Ini);
   } catch (const Exception& E) {
-    DebugLog(3, Format("Error writing data to %s : %s", FileName, E.Message()));
+    DebugLog(LogError, Format("Error writing data to %s : %s", FileName, E.Message()));
   }
   Ini.UpdateFile();
 }
