@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # bench/scale.sh [BUILD]: the service at scale, each figure beside its reference
 # measured in the same run, over a shop of 8 category folders of 512-byte files:
-#   idle cycle CPU  / a bare listing and status-file read of the same folders
+#   idle cycle CPU  / a bare listing of the same folders that reads each status
+#     file and writes it again (beside, then swapped in)
 #   first FTP cycle / curl uploading the same files over one connection (loopback),
 #     and / the barest blocking Winsock upload of them under the same Wine
 #   first COPY cycle / CopyFileA of the same files

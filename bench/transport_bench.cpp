@@ -2,7 +2,8 @@
 // hold N files of 512 bytes, each beside a reference measured in the same run.
 //   transport_bench make WORKDIR N            makes the shop (kept for later runs)
 //   transport_bench cycles WORKDIR N [FTPPORT FTPUSER FTPPASSWORD]
-//     idle cycle (CPU) beside a bare listing and status-file read of the same folders,
+//     idle cycle (CPU) beside a bare listing of the same folders that reads each
+//     status file and writes it again (beside, then swapped in),
 //     first cycle by COPY beside CopyFileA of the same files, and with a port the
 //     first cycle by FTP beside the barest Winsock upload of the same files (the
 //     script sets curl beside both); key=value lines.
@@ -77,25 +78,35 @@ void DropStatusFiles(const std::string& Shop) {
   DeleteFileA((Shop + "\\trlist0.dst").c_str());
 }
 
-// What an idle cycle cannot do without: list each folder and read its status file.
-void BareListingAndStatusRead(const std::string& Shop) {
-  std::vector<char> Buffer(1 << 16);
-  auto List = [&](const std::string& Folder, const std::string& Ext) {
+// What an idle cycle cannot do without: list each folder, read its status file
+// and write it again beside the old one, on the disk before it is swapped in.
+void BareListingAndStatusRewrite(const std::string& Shop) {
+  std::vector<char> Bytes;
+  auto Rewrite = [&](const std::string& Folder, const std::string& Ext) {
     WIN32_FIND_DATAA D;
     HANDLE H = FindFirstFileA((Folder + "\\*." + Ext).c_str(), &D);
     if (H != INVALID_HANDLE_VALUE) {
       while (FindNextFileA(H, &D)) {}
       FindClose(H);
     }
-    HANDLE F = CreateFileA((Folder + "\\trlist0.dst").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    const std::string Status = Folder + "\\trlist0.dst", Beside = Folder + "\\~trlist0.dst";
+    HANDLE F = CreateFileA(Status.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (F == INVALID_HANDLE_VALUE) { return; }
-    DWORD Read;
-    while (ReadFile(F, Buffer.data(), static_cast<DWORD>(Buffer.size()), &Read, nullptr) && Read > 0) {}
+    Bytes.resize(GetFileSize(F, nullptr));
+    DWORD Done = 0;
+    ReadFile(F, Bytes.data(), static_cast<DWORD>(Bytes.size()), &Done, nullptr);
     CloseHandle(F);
+    F = CreateFileA(Beside.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                    nullptr);
+    if (F == INVALID_HANDLE_VALUE) { return; }
+    WriteFile(F, Bytes.data(), Done, &Done, nullptr);
+    FlushFileBuffers(F);
+    CloseHandle(F);
+    MoveFileExA(Beside.c_str(), Status.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   };
-  List(Shop, "arg");
-  for (const auto& C : TransferCategories) { List(Shop + "\\" + C.Folder, C.Mask); }
+  Rewrite(Shop, "arg");
+  for (const auto& C : TransferCategories) { Rewrite(Shop + "\\" + C.Folder, C.Mask); }
 }
 
 void WriteIni(const std::string& Work, const std::string& Shop, const std::string& Transport) {
@@ -141,7 +152,7 @@ TCycleTimes RunCycles(int Idle, int Rounds, const std::string& Shop) {
   Times.FirstWall = WallSeconds(Start);
   for (int Round = 0; Round < Rounds; ++Round) {
     TimeBlock(Idle, [&] { Svc.RunCycle(); }, Times.IdleCpu, Times.IdleWall);
-    TimeBlock(Idle, [&] { BareListingAndStatusRead(Shop); }, Times.ReferenceCpu, Times.ReferenceWall);
+    TimeBlock(Idle, [&] { BareListingAndStatusRewrite(Shop); }, Times.ReferenceCpu, Times.ReferenceWall);
   }
   Svc.Stop();
   return Times;

@@ -22,7 +22,6 @@ namespace {
 const char* const DirectoryNotExistText = "Directory does not exist";
 const char* const DefaultStatusFileName = "dirlist.dst";
 const char* const HeaderTimeFormat = "yyyy/mm/dd hh:nn:ss:zzz";
-const char* const LastUpdatePrefix = "# last update: ";
 
 // Hidden and system files, volume labels and folders are never listed.
 constexpr DWORD SkippedAttributes =
@@ -35,26 +34,6 @@ bool IsListedFile(DWORD Attributes) { return (Attributes & SkippedAttributes) ==
 bool IsStatusFileName(const char* Name) {
   const char* Dot = std::strrchr(Name, '.');
   return Dot && std::strlen(Dot) == 4 && (Dot[1] | 0x20) == 'd' && (Dot[2] | 0x20) == 's' && (Dot[3] | 0x20) == 't';
-}
-
-// The first three lines, and what follows the fourth when it is the time of the
-// last update: a status file whose other bytes are those is not rewritten.
-bool SameButLastUpdate(const std::string& Old, const std::string& New) {
-  size_t OldEnd = 0, NewEnd = 0;
-  for (int Line = 0; Line < 3; ++Line) {
-    OldEnd = Old.find("\r\n", OldEnd);
-    NewEnd = New.find("\r\n", NewEnd);
-    if (OldEnd == std::string::npos || NewEnd == std::string::npos) { return false; }
-    OldEnd += 2;
-    NewEnd += 2;
-  }
-  if (OldEnd != NewEnd || Old.compare(0, OldEnd, New, 0, NewEnd) != 0 ||
-      Old.compare(OldEnd, std::strlen(LastUpdatePrefix), LastUpdatePrefix) != 0) {
-    return false;
-  }
-  const size_t OldBody = Old.find("\r\n", OldEnd), NewBody = New.find("\r\n", NewEnd);
-  return OldBody != std::string::npos && NewBody != std::string::npos &&
-         Old.compare(OldBody, std::string::npos, New, NewBody, std::string::npos) == 0;
 }
 
 // The standard-time bias only: a status time without "UTC" is taken as local
@@ -157,10 +136,11 @@ void TDirectoryList::ListDirectory() {
 
 // A file that cannot be read, or a line out of range, ends the reading quietly:
 // files not named by then stay changed. Only the line end is taken off: a name
-// may begin or end with blanks. The bytes read are kept for Save.
+// may begin or end with blanks. Save sizes the new status text from the old.
 void TDirectoryList::ReadStatusFile(int32_t Bias) {
-  FOldStatus = ReadStatusBytes(FDirectory + "\\" + FStatusFileName);
-  const std::string_view Status = FOldStatus;
+  const std::string Bytes = ReadStatusBytes(FDirectory + "\\" + FStatusFileName);
+  const std::string_view Status = Bytes;
+  FOldStatusSize = Bytes.size();
   bool Valid = true;
   int Next = 0;  // the lines are written in the order of Files: try the next one first
   for (size_t Pos = 0; Valid && Pos < Status.size();) {
@@ -217,11 +197,10 @@ void TDirectoryList::Process(bool Ascending, const TProcessFileEvent& OnFile) {
 // The new status file is written beside the old one and put in its place in one
 // step, so that a crash leaves the one or the other whole. A temporary file left
 // by a crash is written over at the next save; its ".dst" keeps it out of every
-// listing. A status file that would get the same bytes but the time of the last
-// update is left as it is: an idle cycle writes nothing.
+// listing. An idle cycle rewrites it too: its time of the last update shows
+// that the service still looks at the folder.
 void TDirectoryList::Save() {
   const std::string Content = StatusFileContent();
-  if (SameButLastUpdate(FOldStatus, Content)) { return; }
   const std::string Path = IncludeTrailingPathDelimiter(FDirectory) + FStatusFileName;
   const std::string NewPath = IncludeTrailingPathDelimiter(FDirectory) + "~" + FStatusFileName;
   try {
@@ -243,9 +222,9 @@ void TDirectoryList::Save() {
 
 std::string TDirectoryList::StatusFileContent() const {
   std::string Text;
-  Text.reserve(FOldStatus.size() + 64);  // an idle cycle writes what it read
+  Text.reserve(FOldStatusSize + 64);  // an idle cycle writes what it read
   Text += "# directory status file \r\n# directory: " + FDirectory + "\r\n# file mask: *." + FExt + "\r\n" +
-          LastUpdatePrefix + FormatDateTime(HeaderTimeFormat, Now()) + " " + UtcOffsetText(StandardBias()) + "\r\n";
+          "# last update: " + FormatDateTime(HeaderTimeFormat, Now()) + " " + UtcOffsetText(StandardBias()) + "\r\n";
   for (int I = 0; I < FFiles.Count(); ++I) {
     const TDirEntry& Entry = *EntryAt(I);
     if (Entry.Changed) { continue; }

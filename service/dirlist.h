@@ -36,9 +36,9 @@ public:
   // and time are read again just before it is offered.
   void Process(bool Ascending, const TProcessFileEvent& OnFile);
   // Rewrites the status file with every file that is not marked changed, with
-  // the size and time it was listed or offered with; leaves it alone when only
-  // its time of the last update would change. Raises when the new file cannot
-  // be written or put in place; the old one is then left as it was.
+  // the size and time it was listed or offered with, also when nothing changed.
+  // Raises when the new file cannot be written or put in place; the old one is
+  // then left as it was.
   void Save();
 
   int32_t OkCount() const { return FOkCount; }
@@ -69,7 +69,7 @@ private:
   std::string FStatusFileName;
   TStringList FFiles;
   std::deque<TDirEntry> FEntries;  // owns the objects of FFiles; a deque keeps their addresses
-  std::string FOldStatus;  // the status file's bytes as Load read them
+  size_t FOldStatusSize = 0;  // bytes of the status file as Load read it
   int32_t FOkCount = 0;
   int32_t FFailCount = 0;
 };

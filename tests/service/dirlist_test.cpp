@@ -125,6 +125,19 @@ TEST_F(DirectoryListTest, ProcessOffersChangedFilesInNameOrder) {
   }
   TDirectoryList List(Dir, "txt", "", 0, "");
   EXPECT_EQ(AcceptAll(List, false), (std::vector<std::string>{"C.txt", "b.txt", "a.txt"}));
+
+  // Listed in byte order, which is not the name order: a "_" goes before the
+  // letters and a "-" is passed over. The status file names two in name order.
+  for (const char* Name : {"A-C.scb", "AB.scb", "A_B.scb", "A-D.scb"}) { MakeFile(Name, 1, T0); }
+  WriteText("trlist1.dst", "A_B.scb\t1\t" + UtcText(T0) + "\r\nA-C.scb\t1\t" + UtcText(T0) + "\r\n");
+  {
+    TDirectoryList Scb(Dir, "scb", "", 0, "trlist1.dst");
+    EXPECT_EQ(AcceptAll(Scb), (std::vector<std::string>{"AB.scb", "A-D.scb"}));
+    Scb.Save();
+  }
+  TDirectoryList Scb(Dir, "scb", "", 0, "trlist1.dst");
+  EXPECT_EQ(Scb.Files().Text(), "A_B.scb\r\nAB.scb\r\nA-C.scb\r\nA-D.scb\r\n");
+  EXPECT_TRUE(AcceptAll(Scb).empty());
 }
 
 TEST_F(DirectoryListTest, ClearedContinueEndsThePassAndUnofferedFilesAreNotSaved) {
