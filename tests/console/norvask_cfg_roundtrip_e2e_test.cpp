@@ -11,6 +11,7 @@
 namespace {
 
 const char DialogCaption[] = "Configuration du service";
+const char UpdatedByClient[] = "Service configuration file updated by client";
 
 // The digits of a counter, without the user's separators.
 long long CounterValue(const std::string& Text) {
@@ -96,7 +97,10 @@ TEST_F(ConsoleMeetsService, ConfigSwitchEditReachesTheServiceWhichRunsOnIt) {
   MakeShop(ServiceDir + "\\shop2", "second.scb");
   SetEditText(FindControl(Dialog, "EdVelmoraDir"), ServiceDir + "\\shop2");
   Click(FindControl(Dialog, "BtnOK"));
-  ASSERT_TRUE(WaitFor([] { return Contains(ServiceIni(), "shop2"); }, ServiceWaitMs)) << ServiceIni();
+  // The log line, not the file itself, tells when the file has come: the
+  // service replaces it by a rename, which fails while a reader holds it open.
+  ASSERT_TRUE(WaitFor([] { return Contains(ServiceLog(), UpdatedByClient); }, ServiceWaitMs)) << ServiceLog();
+  EXPECT_TRUE(Contains(ServiceIni(), "shop2")) << ServiceIni();
   EXPECT_TRUE(Contains(ServiceIni(), "TimeBetweenActions=120")) << ServiceIni();
   ASSERT_TRUE(WaitFor([&] {
     const SERVICE_STATUS_PROCESS Status = ServiceStatus();
