@@ -12,6 +12,7 @@ namespace {
 
 const char DialogCaption[] = "Configuration du service";
 const char UpdatedByClient[] = "Service configuration file updated by client";
+const char NotRestartedNote[] = "Configuration non envoyée: le service n'a pas été redémarré";
 
 // The digits of a counter, without the user's separators.
 long long CounterValue(const std::string& Text) {
@@ -69,11 +70,17 @@ protected:
     if (!Box) { return "(no message box)"; }
     const std::string Text = MessageBoxText(Box);
     AnswerMessageBox(Box, IDOK);
+    // Gone once the console's handler goes on past it.
+    WaitFor([Box] { return !IsWindow(Box); }, ServiceWaitMs);
     return Text;
   }
-  // The service still runs as the same process some seconds later: not restarted.
+  // The service still runs as the same process once the console polls it again
+  // after the click (a restart would hold the console's window until the new
+  // process ran): not restarted.
   static void ExpectNotRestarted(DWORD ProcessId) {
-    Sleep(3000);
+    const long long Requests = CounterValue(Label("LabReqVal"));
+    EXPECT_TRUE(WaitFor([&] { return CounterValue(Label("LabReqVal")) > Requests; }, ServiceWaitMs))
+        << "the console did not poll again";
     const SERVICE_STATUS_PROCESS Now = ServiceStatus();
     EXPECT_EQ(Now.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_EQ(Now.dwProcessId, ProcessId) << "the service was restarted";
@@ -204,7 +211,8 @@ TEST_F(ConsoleMeetsService, ServiceStoppedDuringTheDialogIsNotStartedAgain) {
   ASSERT_TRUE(StopService());
   Click(FindControl(Dialog, "BtnOK"));
   EXPECT_EQ(AnswerBox(), SysErrorMessage(ERROR_FILE_NOT_FOUND));
-  Sleep(3000);
+  // The console is done with the click once it notes that it did not restart.
+  EXPECT_TRUE(WaitFor([] { return StateText() == NotRestartedNote; }, ServiceWaitMs)) << Shown();
   EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED)) << "the console started the service";
   EXPECT_TRUE(ShowsStopped()) << ConsoleEndToEndBase::Shown();
   ASSERT_TRUE(StartService());
