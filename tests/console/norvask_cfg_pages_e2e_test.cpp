@@ -52,9 +52,12 @@ TEST(ConsolePagesEndToEnd, ValuesOfEachPageReachTheServicesFile) {
   SetEditText(Control("EdRegion"), "Bretagne");
   Click(Control("BtnOK"));
 
-  const std::string Ini = ServiceDir + "\\norvask.ini";
-  EXPECT_TRUE(WaitFor([&] { return Holds(ReadTextFile(Ini), "TimeBetweenActions=900"); }, ServiceWaitMs))
-      << ReadTextFile(Ini);
+  // The log line tells when the file has come: polling the file itself would
+  // hold it open just when the service replaces it by a rename, which then fails.
+  const std::string Ini = ServiceDir + "\\norvask.ini", Log = ServiceDir + "\\norvask.log";
+  EXPECT_TRUE(WaitFor([&] { return Holds(ReadTextFile(Log), "\tService configuration file updated by client"); },
+                      ServiceWaitMs)) << ReadTextFile(Log);
+  EXPECT_TRUE(Holds(ReadTextFile(Ini), "TimeBetweenActions=900")) << ReadTextFile(Ini);
   EXPECT_TRUE(WaitFor([] { return ServiceState() == SERVICE_RUNNING; }, ServiceWaitMs));
   const std::string Saved = ReadTextFile(Ini);
   for (const std::string& Line : {std::string("LogDetailed=1"), std::string("Messages=0"), std::string("Scb=1"),

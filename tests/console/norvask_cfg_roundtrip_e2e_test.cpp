@@ -11,6 +11,8 @@
 namespace {
 
 const char DialogCaption[] = "Configuration du service";
+const char UpdatedByClient[] = "Service configuration file updated by client";
+const char NotRestartedNote[] = "Configuration non envoyée: le service n'a pas été redémarré";
 
 // The digits of a counter, without the user's separators.
 long long CounterValue(const std::string& Text) {
@@ -68,11 +70,17 @@ protected:
     if (!Box) { return "(no message box)"; }
     const std::string Text = MessageBoxText(Box);
     AnswerMessageBox(Box, IDOK);
+    // Gone once the console's handler goes on past it.
+    WaitFor([Box] { return !IsWindow(Box); }, ServiceWaitMs);
     return Text;
   }
-  // The service still runs as the same process some seconds later: not restarted.
+  // The service still runs as the same process once the console polls it again
+  // after the click (a restart would hold the console's window until the new
+  // process ran): not restarted.
   static void ExpectNotRestarted(DWORD ProcessId) {
-    Sleep(3000);
+    const long long Requests = CounterValue(Label("LabReqVal"));
+    EXPECT_TRUE(WaitFor([&] { return CounterValue(Label("LabReqVal")) > Requests; }, ServiceWaitMs))
+        << "the console did not poll again";
     const SERVICE_STATUS_PROCESS Now = ServiceStatus();
     EXPECT_EQ(Now.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_EQ(Now.dwProcessId, ProcessId) << "the service was restarted";
@@ -96,7 +104,10 @@ TEST_F(ConsoleMeetsService, ConfigSwitchEditReachesTheServiceWhichRunsOnIt) {
   MakeShop(ServiceDir + "\\shop2", "second.scb");
   SetEditText(FindControl(Dialog, "EdVelmoraDir"), ServiceDir + "\\shop2");
   Click(FindControl(Dialog, "BtnOK"));
-  ASSERT_TRUE(WaitFor([] { return Contains(ServiceIni(), "shop2"); }, ServiceWaitMs)) << ServiceIni();
+  // The log line, not the file itself, tells when the file has come: the
+  // service replaces it by a rename, which fails while a reader holds it open.
+  ASSERT_TRUE(WaitFor([] { return Contains(ServiceLog(), UpdatedByClient); }, ServiceWaitMs)) << ServiceLog();
+  EXPECT_TRUE(Contains(ServiceIni(), "shop2")) << ServiceIni();
   EXPECT_TRUE(Contains(ServiceIni(), "TimeBetweenActions=120")) << ServiceIni();
   ASSERT_TRUE(WaitFor([&] {
     const SERVICE_STATUS_PROCESS Status = ServiceStatus();
@@ -200,7 +211,8 @@ TEST_F(ConsoleMeetsService, ServiceStoppedDuringTheDialogIsNotStartedAgain) {
   ASSERT_TRUE(StopService());
   Click(FindControl(Dialog, "BtnOK"));
   EXPECT_EQ(AnswerBox(), SysErrorMessage(ERROR_FILE_NOT_FOUND));
-  Sleep(3000);
+  // The console is done with the click once it notes that it did not restart.
+  EXPECT_TRUE(WaitFor([] { return StateText() == NotRestartedNote; }, ServiceWaitMs)) << Shown();
   EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED)) << "the console started the service";
   EXPECT_TRUE(ShowsStopped()) << ConsoleEndToEndBase::Shown();
   ASSERT_TRUE(StartService());

@@ -244,6 +244,14 @@ TEST(FtpClient, AbortEndsARunningUploadAndKeepsTheSession) {
   WritePatternFile(Local, 50u << 20);  // about 25 s on the throttled server
   for (bool Passive : {true, false}) {
     SCOPED_TRACE(Passive ? "passive" : "active");
+    // The server's copy shows when the upload is under way; the last round's part goes first.
+    const std::string Remote = HomePath("aborted.bin");
+    DeleteFileA(Remote.c_str());
+    auto ServerHasBytes = [&] {
+      WIN32_FILE_ATTRIBUTE_DATA Data{};
+      return GetFileAttributesExA(Remote.c_str(), GetFileExInfoStandard, &Data) &&
+             (Data.nFileSizeLow != 0 || Data.nFileSizeHigh != 0);
+    };
     TFtpClient Client;
     SetUpClient(Client, "slow");
     Client.Passive = Passive;
@@ -259,7 +267,8 @@ TEST(FtpClient, AbortEndsARunningUploadAndKeepsTheSession) {
         OtherFailure = true;
       }
     });
-    Sleep(500);
+    for (int Turn = 0; Turn < 500 && !ServerHasBytes(); ++Turn) { Sleep(20); }
+    EXPECT_TRUE(ServerHasBytes()) << "the upload had not started";
     DWORD Start = GetTickCount();
     Client.Abort();
     Upload.join();

@@ -27,7 +27,7 @@ TEST_F(NorvaskServiceTest, CopiesToTwoDestinationsAndSendsOnlyWhatChanged) {
   DeleteFileA((Out0 + "\\S\\shopinfo.arg").c_str());
   ShopFile("comptage\\a.scb", "one, then two");
   ASSERT_TRUE(WaitFor([&] { return ReadTextFile(Out0 + "\\S\\comptage\\a.scb") == "one, then two"; }));
-  Sleep(2500);  // two more cycles
+  ASSERT_TRUE(WaitForCycles(2));  // two more cycles
   EXPECT_FALSE(FileExists(Out0 + "\\S\\shopinfo.arg"));
   Stop();
 
