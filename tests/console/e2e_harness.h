@@ -6,27 +6,19 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "rtl/files.h"
 #include "support/runprogram.h"
 #include "support/scratchdir.h"
+#include "support/waitfor.h"
 #include "support/winprobe.h"
 
 constexpr DWORD ServiceWaitMs = 60000;
 // A Wine program's first window can take a while under emulation.
 constexpr DWORD WindowWaitMs = 240000;
 inline const char MainCaption[] = "Envoi des fichiers";
-
-inline bool WaitFor(const std::function<bool()>& Condition, DWORD Ms) {
-  for (DWORD Waited = 0; Waited < Ms; Waited += 200) {
-    if (Condition()) { return true; }
-    Sleep(200);
-  }
-  return Condition();
-}
 
 // The transport service's status; dwCurrentState 0 when it is not installed.
 inline SERVICE_STATUS_PROCESS ServiceStatus() {

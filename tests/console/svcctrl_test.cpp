@@ -10,6 +10,7 @@
 #include "shared/transportconfig.h"
 #include "rtl/files.h"
 #include "support/scratchdir.h"
+#include "support/waitfor.h"
 
 namespace {
 
@@ -123,11 +124,7 @@ protected:
   }
 
   bool WaitForState(DWORD Wanted, DWORD TimeoutMs) const {
-    for (DWORD Waited = 0; Waited < TimeoutMs; Waited += 500) {
-      if (State() == Wanted) { return true; }
-      Sleep(500);
-    }
-    return State() == Wanted;
+    return WaitFor([&] { return State() == Wanted; }, TimeoutMs, 500);
   }
 
   // Starts the service with the test's own calls, not the routine under test.

@@ -8,6 +8,7 @@
 #include "shared/pipemessages.h"
 #include "tests/service/pipeclient.h"
 #include "support/scratchdir.h"
+#include "support/waitfor.h"
 
 namespace {
 
@@ -68,21 +69,15 @@ protected:
   }
 
   bool WaitForState(DWORD State, DWORD TimeoutMs) const {
-    for (DWORD Waited = 0; Waited < TimeoutMs; Waited += 100) {
-      if (Query().dwCurrentState == State) { return true; }
-      Sleep(100);
-    }
-    return Query().dwCurrentState == State;
+    return WaitFor([&] { return Query().dwCurrentState == State; }, TimeoutMs);
   }
 
   // Waits until hooks.txt holds Line (at most TimeoutMs).
   bool WaitForHook(const std::string& Line, DWORD TimeoutMs) const {
-    for (DWORD Waited = 0; Waited < TimeoutMs; Waited += 100) {
+    return WaitFor([&] {
       const Lines Hooks = ReadLines(Folder + "\\hooks.txt");
-      if (std::find(Hooks.begin(), Hooks.end(), Line) != Hooks.end()) { return true; }
-      Sleep(100);
-    }
-    return false;
+      return std::find(Hooks.begin(), Hooks.end(), Line) != Hooks.end();
+    }, TimeoutMs);
   }
 
   Lines Log() const { return LogTexts(Folder + "\\testsvc.log"); }

@@ -7,23 +7,12 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 
 #include "rtl/files.h"
 #include "shared/pipemessages.h"
 #include "support/scratchdir.h"
+#include "support/waitfor.h"
 #include "tests/service/pipeclient.h"
-
-inline constexpr DWORD WaitLimitMs = 40000;
-
-// Polls Condition every Step ms for at most Ms milliseconds.
-inline bool WaitFor(const std::function<bool()>& Condition, DWORD Ms = WaitLimitMs, DWORD Step = 100) {
-  for (DWORD Waited = 0; Waited < Ms; Waited += Step) {
-    if (Condition()) { return true; }
-    Sleep(Step);
-  }
-  return Condition();
-}
 
 inline DWORD RunProgram(const std::string& CommandLine) {
   STARTUPINFOA Si{};
