@@ -10,23 +10,13 @@
 
 #include "rtl/files.h"
 #include "shared/pipemessages.h"
+#include "support/runprogram.h"
 #include "support/scratchdir.h"
 #include "support/waitfor.h"
 #include "tests/service/pipeclient.h"
 
-inline DWORD RunProgram(const std::string& CommandLine) {
-  STARTUPINFOA Si{};
-  Si.cb = sizeof Si;
-  PROCESS_INFORMATION Pi{};
-  std::string Line = CommandLine;
-  if (!CreateProcessA(nullptr, Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Si, &Pi)) { return ~0u; }
-  WaitForSingleObject(Pi.hProcess, 30000);
-  DWORD Code = ~0u;
-  GetExitCodeProcess(Pi.hProcess, &Code);
-  CloseHandle(Pi.hProcess);
-  CloseHandle(Pi.hThread);
-  return Code;
-}
+// How long an install or an uninstall may take.
+inline constexpr DWORD InstallWaitMs = 30000;
 
 // The service's status as the manager reports it, or 0 when it is not installed.
 inline DWORD ServiceState() {
@@ -82,12 +72,12 @@ protected:
       Control(SERVICE_CONTROL_STOP);
       WaitFor([] { return ServiceState() == SERVICE_STOPPED; });
     }
-    RunProgram("\"" + Exe + "\" UNINSTALL SILENT");
+    RunProgram("\"" + Exe + "\" UNINSTALL SILENT", InstallWaitMs);
   }
 
   void Install(const std::string& Ini) {
     WriteTextFile(Dir.Path() + "\\norvask.ini", Ini);
-    ASSERT_EQ(RunProgram("\"" + Exe + "\" INSTALL SILENT"), 0u);
+    ASSERT_EQ(RunProgram("\"" + Exe + "\" INSTALL SILENT", InstallWaitMs), 0);
     ASSERT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED));
   }
   void Start() {
