@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/norvask_cfgmain.h"
@@ -17,6 +18,7 @@
 #include "forms/msgbox.h"
 #include "rtl/exceptions.h"
 #include "shared/commonhelpers.h"
+#include "support/localservice.h"
 #include "support/scratchdir.h"
 #include "tests/console/guitest.h"
 
@@ -29,7 +31,7 @@ class TTestMainWnd : public TMainWnd {
 public:
   void UseService(const std::string& Name) { FServiceName = Name; }
   // Puts Handle in place of the service handle the window holds.
-  void ReplaceService(SC_HANDLE Handle) { FService.Reset(Handle); }
+  void ReplaceService(TServiceHandle Handle) { FService = std::move(Handle); }
   bool TimerOn() const { return TmrMain.Enabled(); }
   // The command line read again as if the program had been started with Args.
   void Reparse(const std::vector<std::string>& Args) {
@@ -56,31 +58,13 @@ const char* const ValueLabels[] = {
 
 // A service of Wine's own whose state can be read; empty when there is none.
 std::string InstalledService() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
-  std::string Found;
   for (const char* Name : {"RpcSs", "PlugPlay", "Spooler", "EventLog", "MountMgr", "Winmgmt"}) {
-    if (!Manager) { break; }
-    if (SC_HANDLE Service = OpenServiceA(Manager, Name, SERVICE_QUERY_STATUS)) {
-      SERVICE_STATUS Status{};
-      const bool Readable = QueryServiceStatus(Service, &Status);
-      CloseServiceHandle(Service);
-      if (Readable) {
-        Found = Name;
-        break;
-      }
-    }
+    if (ServiceState(Name) != 0) { return Name; }
   }
-  if (Manager) { CloseServiceHandle(Manager); }
-  return Found;
+  return {};
 }
 
-bool ServiceInstalled(const char* Name) {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
-  SC_HANDLE Service = Manager ? OpenServiceA(Manager, Name, SERVICE_QUERY_STATUS) : nullptr;
-  if (Service) { CloseServiceHandle(Service); }
-  if (Manager) { CloseServiceHandle(Manager); }
-  return Service != nullptr;
-}
+bool ServiceInstalled(const char* Name) { return OpenLocalService(Name, SERVICE_QUERY_STATUS, GENERIC_READ).Valid(); }
 
 // Settings go to a scratch folder standing for the program's folder; the
 // command line is the program's name alone unless a test says otherwise.
@@ -292,18 +276,15 @@ TEST_F(MainWindow, FailedStatusQueryClosesTheHandlesAndTheNextTickOpensThem) {
   EXPECT_EQ(Enabled(*Window, "BtnConfigure"), State == SERVICE_RUNNING);
 
   // A handle that may not read the state makes the query fail.
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  ASSERT_NE(Manager, nullptr);
-  SC_HANDLE Blind = OpenServiceA(Manager, Name.c_str(), SERVICE_QUERY_CONFIG);
-  CloseServiceHandle(Manager);
-  ASSERT_NE(Blind, nullptr);
+  TLocalService Blind = OpenLocalService(Name, SERVICE_QUERY_CONFIG);
+  ASSERT_NE(Blind.Manager.Get(), nullptr);
+  ASSERT_NE(Blind.Get(), nullptr);
   SERVICE_STATUS Status{};
-  if (QueryServiceStatus(Blind, &Status)) {
-    CloseServiceHandle(Blind);
+  if (QueryServiceStatus(Blind.Get(), &Status)) {
     GTEST_SKIP() << "Wine answers a status query without SERVICE_QUERY_STATUS";
   }
   const DWORD Refused = GetLastError();
-  Window->ReplaceService(Blind);
+  Window->ReplaceService(std::move(Blind.Service));
   Window->PollService();
   Window->UpdateButtons();
   EXPECT_FALSE(Window->IsServiceOpen());

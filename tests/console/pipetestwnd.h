@@ -7,11 +7,13 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/norvask_cfgmain.h"
 #include "forms/msgbox.h"
 #include "shared/commonhelpers.h"
+#include "support/localservice.h"
 #include "support/scratchdir.h"
 #include "tests/console/guitest.h"
 #include "tests/console/scriptedpipe.h"
@@ -33,8 +35,9 @@ public:
   // restart then stops at its access check with ERROR_SERVICE_DOES_NOT_EXIST,
   // which shows that it was tried, and no real service is touched.
   bool OpenHandlesForATriedRestart(const std::string& ReadableService) {
-    FScm.Reset(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    FService.Reset(FScm.Valid() ? OpenServiceA(FScm.Get(), ReadableService.c_str(), SERVICE_QUERY_STATUS) : nullptr);
+    TLocalService Readable = OpenLocalService(ReadableService, SERVICE_QUERY_STATUS);
+    FScm = std::move(Readable.Manager);
+    FService = std::move(Readable.Service);
     FServiceName = NoSuchService;
     return IsServiceOpen();
   }

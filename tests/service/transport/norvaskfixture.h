@@ -10,6 +10,7 @@
 
 #include "rtl/files.h"
 #include "shared/pipemessages.h"
+#include "support/localservice.h"
 #include "support/runprogram.h"
 #include "support/scratchdir.h"
 #include "support/waitfor.h"
@@ -18,38 +19,13 @@
 // How long an install or an uninstall may take.
 inline constexpr DWORD InstallWaitMs = 30000;
 
-// The service's status as the manager reports it, or 0 when it is not installed.
-inline DWORD ServiceState() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE Service = Manager ? OpenServiceA(Manager, "TransportSvc", SERVICE_QUERY_STATUS) : nullptr;
-  SERVICE_STATUS S{};
-  const bool Ok = Service && QueryServiceStatus(Service, &S);
-  if (Service) { CloseServiceHandle(Service); }
-  if (Manager) { CloseServiceHandle(Manager); }
-  return Ok ? S.dwCurrentState : 0;
-}
-
 // The process the manager runs the service in, or 0.
-inline DWORD ServiceProcessId() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE Service = Manager ? OpenServiceA(Manager, "TransportSvc", SERVICE_QUERY_STATUS) : nullptr;
-  SERVICE_STATUS_PROCESS S{};
-  DWORD Needed = 0;
-  const bool Ok = Service && QueryServiceStatusEx(Service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&S),
-                                                  sizeof S, &Needed);
-  if (Service) { CloseServiceHandle(Service); }
-  if (Manager) { CloseServiceHandle(Manager); }
-  return Ok ? S.dwProcessId : 0;
-}
+inline DWORD ServiceProcessId() { return ServiceStatus().dwProcessId; }
 
 inline bool Control(DWORD Code) {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE Service = OpenServiceA(Manager, "TransportSvc", SERVICE_ALL_ACCESS);
+  const TLocalService Service = OpenLocalService(TransportServiceName, SERVICE_ALL_ACCESS);
   SERVICE_STATUS S{};
-  bool Ok = Code == 0 ? StartServiceA(Service, 0, nullptr) : ControlService(Service, Code, &S);
-  CloseServiceHandle(Service);
-  CloseServiceHandle(Manager);
-  return Ok;
+  return Code == 0 ? StartServiceA(Service.Get(), 0, nullptr) : ControlService(Service.Get(), Code, &S);
 }
 
 class NorvaskServiceTest : public testing::Test {
