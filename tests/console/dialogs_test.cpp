@@ -18,6 +18,7 @@
 #include "rtl/exceptions.h"
 #include "rtl/strings.h"
 #include "shared/transportconfig.h"
+#include "support/recordedboxes.h"
 #include "support/scratchdir.h"
 #include "tests/console/guitest.h"
 
@@ -29,17 +30,8 @@ const char PickFolderTitle[] = "Selection du dossier cible";
 // Every message box is answered OK and recorded, so none can block a test.
 class DialogTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    MessageBoxHook = [this](HWND, const std::string& Text, UINT Flags) {
-      Boxes.push_back({Text, Flags});
-      return IDOK;
-    };
-  }
-  void TearDown() override {
-    MessageBoxHook = nullptr;
-    BrowseHook = nullptr;
-  }
-  std::vector<TShownBox> Boxes;
+  void TearDown() override { BrowseHook = nullptr; }
+  TRecordedBoxes Boxes;
 };
 
 PIDLIST_ABSOLUTE SpecialItem(int Folder) {

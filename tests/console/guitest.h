@@ -43,12 +43,6 @@ inline HWND FindThreadWindow(const std::string& Caption) {
   return nullptr;
 }
 
-// A message box as a test's MessageBoxHook saw it.
-struct TShownBox {
-  std::string Text;
-  UINT Flags;
-};
-
 // A visible message box of the given thread; nullptr when none.
 inline HWND FindMessageBox(DWORD ThreadId) {
   for (HWND Window : ThreadWindows(ThreadId)) {

@@ -15,11 +15,13 @@
 #include "console/selectpc.h"
 #include "console/servicemanager.h"
 #include "console/svcctrl.h"
-#include "forms/msgbox.h"
 #include "rtl/exceptions.h"
 #include "shared/commonhelpers.h"
+#include "support/appdiroverride.h"
 #include "support/localservice.h"
+#include "support/recordedboxes.h"
 #include "support/scratchdir.h"
+#include "support/statisticslabels.h"
 #include "tests/console/guitest.h"
 
 namespace {
@@ -50,12 +52,6 @@ public:
   }
 };
 
-const char* const ValueLabels[] = {
-    "LabVersionVal", "LabSartedVal", "LabConnsVal", "LabConErrorsVal", "LabReqVal", "LabReqBytesVal",
-    "LabAnsVal", "LabAnsBytesVal", "LabWriteErrVal", "LabLastFileOkVal", "LabLastFileOkAtVal",
-    "LabLastFileBadVal", "LabLastFileBadAtVal", "LabLastGroupVal", "LabLastGroupAtVal", "LabLastEvtTimeVal",
-    "LabLastEvtTextVal", "LabNextFileCheckAtVal", "LabLastErrTimeVal", "LabLastErrTextVal"};
-
 // A service of Wine's own whose state can be read; empty when there is none.
 std::string InstalledService() {
   for (const char* Name : {"RpcSs", "PlugPlay", "Spooler", "EventLog", "MountMgr", "Winmgmt"}) {
@@ -71,22 +67,14 @@ bool ServiceInstalled(const char* Name) { return OpenLocalService(Name, SERVICE_
 class MainWindow : public ::testing::Test {
 protected:
   void SetUp() override {
-    OldAppDir = AppDir;
-    AppDir = Dir.Path();
     OldArgc = __argc;
     OldArgv = __argv;
     SetArguments({});
-    MessageBoxHook = [this](HWND, const std::string& Text, UINT Flags) {
-      Boxes.push_back({Text, Flags});
-      return IDOK;
-    };
   }
   void TearDown() override {
-    MessageBoxHook = nullptr;
     OpenServiceManagerHook = nullptr;
     __argc = OldArgc;
     __argv = OldArgv;
-    AppDir = OldAppDir;
   }
   void SetArguments(const std::vector<std::string>& Args) {
     Arguments = Args;
@@ -108,12 +96,12 @@ protected:
   bool Enabled(TForm& Window, const char* Name) { return Window.Find<TButton>(Name).Enabled(); }
 
   TScratchDir Dir{"mainwnd"};
+  TAppDirOverride ProgramFolder{Dir.Path()};
   std::string Settings = Dir.Path() + "\\norvask_cfg.ini";
-  std::vector<TShownBox> Boxes;
+  TRecordedBoxes Boxes;
   std::vector<std::string> Machines;
 
 private:
-  std::string OldAppDir;
   int OldArgc = 0;
   char** OldArgv = nullptr;
   std::vector<std::string> Arguments;
@@ -313,7 +301,7 @@ protected:
     Window->PollService();
     Window->UpdateButtons();
     EXPECT_TRUE(Window->IsServiceOpen());
-    for (const char* Name : ValueLabels) { Window->Find<TLabel>(Name).SetCaption("valeur"); }
+    for (const char* Name : StatisticsLabels) { Window->Find<TLabel>(Name).SetCaption("valeur"); }
     Window->SetBusy(true);
     return Window;
   }
@@ -356,7 +344,7 @@ TEST_F(PcChange, CancelLeavesEverythingAsItWas) {
   EXPECT_EQ(Label(*Window, "StPcDisplayName"), "OTHERPC");
   EXPECT_TRUE(Window->IsServiceOpen());
   EXPECT_TRUE(Window->Busy());
-  for (const char* Name : ValueLabels) { EXPECT_EQ(Label(*Window, Name), "valeur") << Name; }
+  for (const char* Name : StatisticsLabels) { EXPECT_EQ(Label(*Window, Name), "valeur") << Name; }
 }
 
 TEST_F(PcChange, OkWithAnEmptyNameSelectsThisPcAndClearsTheValues) {
@@ -374,7 +362,7 @@ TEST_F(PcChange, OkWithAnEmptyNameSelectsThisPcAndClearsTheValues) {
   EXPECT_FALSE(Enabled(*Window, "BtnSrvStart"));
   EXPECT_FALSE(Enabled(*Window, "BtnSrvStop"));
   EXPECT_FALSE(Enabled(*Window, "BtnConfigure"));
-  for (const char* Name : ValueLabels) { EXPECT_EQ(Label(*Window, Name), "") << Name; }
+  for (const char* Name : StatisticsLabels) { EXPECT_EQ(Label(*Window, Name), "") << Name; }
   // The new PC reaches the settings file when the window goes.
   EXPECT_EQ(ReadTextFile(Settings), "[General]\r\nRemotePC=OTHERPC\r\n\r\n");
   Window.reset();
