@@ -7,9 +7,7 @@ class TAppDirOverride {
 public:
   explicit TAppDirOverride(const std::string& Folder);
   ~TAppDirOverride();
-  TAppDirOverride(const TAppDirOverride&) = delete;
-  TAppDirOverride& operator=(const TAppDirOverride&) = delete;
 
 private:
-  std::string FOldAppDir;
+  const std::string FOldAppDir;
 };
