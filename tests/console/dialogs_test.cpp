@@ -18,6 +18,7 @@
 #include "rtl/exceptions.h"
 #include "rtl/strings.h"
 #include "shared/transportconfig.h"
+#include "support/recordedboxes.h"
 #include "support/scratchdir.h"
 #include "tests/console/guitest.h"
 
@@ -29,16 +30,7 @@ const char PickFolderTitle[] = "Selection du dossier cible";
 // Every message box is answered OK and recorded, so none can block a test.
 class DialogTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    MessageBoxHook = [this](HWND, const std::string& Text, UINT Flags) {
-      Boxes.push_back({Text, Flags});
-      return IDOK;
-    };
-  }
-  void TearDown() override {
-    MessageBoxHook = nullptr;
-    BrowseHook = nullptr;
-  }
+  void TearDown() override { BrowseHook = nullptr; }
   static TModalResult PressModal(TForm& Dialog, const char* Button) {
     PostMessageA(Dialog.Find<TButton>(Button).Handle(), BM_CLICK, 0, 0);
     TWatchdog Watchdog;
@@ -47,7 +39,7 @@ protected:
     EXPECT_FALSE(Watchdog.Fired()) << Button << " did not close the dialog";
     return Result;
   }
-  std::vector<TShownBox> Boxes;
+  TRecordedBoxes Boxes;
 };
 
 PIDLIST_ABSOLUTE SpecialItem(int Folder) {

@@ -6,13 +6,14 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "rtl/files.h"
+#include "support/localservice.h"
 #include "support/runprogram.h"
 #include "support/scratchdir.h"
+#include "support/waitfor.h"
 #include "support/winprobe.h"
 
 constexpr DWORD ServiceWaitMs = 60000;
@@ -20,75 +21,36 @@ constexpr DWORD ServiceWaitMs = 60000;
 constexpr DWORD WindowWaitMs = 240000;
 inline const char MainCaption[] = "Envoi des fichiers";
 
-inline bool WaitFor(const std::function<bool()>& Condition, DWORD Ms) {
-  for (DWORD Waited = 0; Waited < Ms; Waited += 200) {
-    if (Condition()) { return true; }
-    Sleep(200);
-  }
-  return Condition();
-}
-
-// The transport service's status; dwCurrentState 0 when it is not installed.
-inline SERVICE_STATUS_PROCESS ServiceStatus() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE Service = Manager ? OpenServiceA(Manager, "TransportSvc", SERVICE_QUERY_STATUS) : nullptr;
-  SERVICE_STATUS_PROCESS Status{};
-  DWORD Needed = 0;
-  if (!Service || !QueryServiceStatusEx(Service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&Status),
-                                        sizeof Status, &Needed)) {
-    Status = {};
-  }
-  if (Service) { CloseServiceHandle(Service); }
-  if (Manager) { CloseServiceHandle(Manager); }
-  return Status;
-}
-
-inline DWORD ServiceState() { return ServiceStatus().dwCurrentState; }
-
 inline bool StartService() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE Service = OpenServiceA(Manager, "TransportSvc", SERVICE_START);
-  const bool Started = Service && StartServiceA(Service, 0, nullptr);
-  if (Service) { CloseServiceHandle(Service); }
-  CloseServiceHandle(Manager);
+  const TLocalService Service = OpenLocalService(TransportServiceName, SERVICE_START);
+  const bool Started = Service.Valid() && StartServiceA(Service.Get(), 0, nullptr);
   return Started && WaitFor([] { return ServiceState() == SERVICE_RUNNING; }, ServiceWaitMs);
 }
 
 inline bool StopService() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE Service = OpenServiceA(Manager, "TransportSvc", SERVICE_STOP);
+  const TLocalService Service = OpenLocalService(TransportServiceName, SERVICE_STOP);
   SERVICE_STATUS Status;
-  if (Service) {
-    ControlService(Service, SERVICE_CONTROL_STOP, &Status);
-    CloseServiceHandle(Service);
-  }
-  CloseServiceHandle(Manager);
+  if (Service.Valid()) { ControlService(Service.Get(), SERVICE_CONTROL_STOP, &Status); }
   return WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, ServiceWaitMs);
 }
 
 // A registration left by another run would point at another folder.
 inline void RemoveLeftoverService() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  if (SC_HANDLE Old = OpenServiceA(Manager, "TransportSvc", SERVICE_ALL_ACCESS)) {
-    StopService();
-    DeleteService(Old);
-    CloseServiceHandle(Old);
-  }
-  CloseServiceHandle(Manager);
+  if (ServiceState() == 0) { return; }
+  StopService();
+  RemoveService(TransportServiceName);
 }
 
 inline std::string LogonAccount() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE Service = OpenServiceA(Manager, "TransportSvc", SERVICE_QUERY_CONFIG);
+  const TLocalService Service = OpenLocalService(TransportServiceName, SERVICE_QUERY_CONFIG);
   std::string Account;
   std::vector<char> Buffer(8192);
   auto* Config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(Buffer.data());
   DWORD Needed = 0;
-  if (QueryServiceConfigA(Service, Config, static_cast<DWORD>(Buffer.size()), &Needed) && Config->lpServiceStartName) {
+  if (QueryServiceConfigA(Service.Get(), Config, static_cast<DWORD>(Buffer.size()), &Needed) &&
+      Config->lpServiceStartName) {
     Account = Config->lpServiceStartName;
   }
-  CloseServiceHandle(Service);
-  CloseServiceHandle(Manager);
   return Account;
 }
 

@@ -16,6 +16,7 @@
 
 #include "forms/application.h"
 #include "support/quietfailures.h"
+#include "support/waitfor.h"
 
 inline BOOL CALLBACK CollectWindow(HWND Window, LPARAM Windows) {
   reinterpret_cast<std::vector<HWND>*>(Windows)->push_back(Window);
@@ -42,12 +43,6 @@ inline HWND FindThreadWindow(const std::string& Caption) {
   return nullptr;
 }
 
-// A message box as a test's MessageBoxHook saw it.
-struct TShownBox {
-  std::string Text;
-  UINT Flags;
-};
-
 // A visible message box of the given thread; nullptr when none.
 inline HWND FindMessageBox(DWORD ThreadId) {
   for (HWND Window : ThreadWindows(ThreadId)) {
@@ -60,14 +55,10 @@ inline HWND FindMessageBox(DWORD ThreadId) {
 
 // Dispatches this thread's messages until Done() holds, at most TimeoutMs.
 inline bool PumpUntil(const std::function<bool()>& Done, DWORD TimeoutMs = 20000) {
-  const ULONGLONG Start = GetTickCount64();
-  for (int Round = 0; Round < 100000; ++Round) {
+  return WaitFor([&] {
     Application.ProcessMessages();
-    if (Done()) { return true; }
-    if (GetTickCount64() - Start > TimeoutMs) { return false; }
-    Sleep(5);
-  }
-  return false;
+    return Done();
+  }, TimeoutMs, 5);
 }
 
 // Closes every visible top-level window of the watched thread (modal forms and

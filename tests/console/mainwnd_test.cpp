@@ -8,16 +8,20 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/norvask_cfgmain.h"
 #include "console/selectpc.h"
 #include "console/servicemanager.h"
 #include "console/svcctrl.h"
-#include "forms/msgbox.h"
 #include "rtl/exceptions.h"
 #include "shared/commonhelpers.h"
+#include "support/appdiroverride.h"
+#include "support/localservice.h"
+#include "support/recordedboxes.h"
 #include "support/scratchdir.h"
+#include "support/statisticslabels.h"
 #include "tests/console/guitest.h"
 
 namespace {
@@ -29,7 +33,7 @@ class TTestMainWnd : public TMainWnd {
 public:
   void UseService(const std::string& Name) { FServiceName = Name; }
   // Puts Handle in place of the service handle the window holds.
-  void ReplaceService(SC_HANDLE Handle) { FService.Reset(Handle); }
+  void ReplaceService(TServiceHandle Handle) { FService = std::move(Handle); }
   bool TimerOn() const { return TmrMain.Enabled(); }
   // The command line read again as if the program had been started with Args.
   void Reparse(const std::vector<std::string>& Args) {
@@ -48,61 +52,29 @@ public:
   }
 };
 
-const char* const ValueLabels[] = {
-    "LabVersionVal", "LabSartedVal", "LabConnsVal", "LabConErrorsVal", "LabReqVal", "LabReqBytesVal",
-    "LabAnsVal", "LabAnsBytesVal", "LabWriteErrVal", "LabLastFileOkVal", "LabLastFileOkAtVal",
-    "LabLastFileBadVal", "LabLastFileBadAtVal", "LabLastGroupVal", "LabLastGroupAtVal", "LabLastEvtTimeVal",
-    "LabLastEvtTextVal", "LabNextFileCheckAtVal", "LabLastErrTimeVal", "LabLastErrTextVal"};
-
 // A service of Wine's own whose state can be read; empty when there is none.
 std::string InstalledService() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
-  std::string Found;
   for (const char* Name : {"RpcSs", "PlugPlay", "Spooler", "EventLog", "MountMgr", "Winmgmt"}) {
-    if (!Manager) { break; }
-    if (SC_HANDLE Service = OpenServiceA(Manager, Name, SERVICE_QUERY_STATUS)) {
-      SERVICE_STATUS Status{};
-      const bool Readable = QueryServiceStatus(Service, &Status);
-      CloseServiceHandle(Service);
-      if (Readable) {
-        Found = Name;
-        break;
-      }
-    }
+    if (ServiceState(Name) != 0) { return Name; }
   }
-  if (Manager) { CloseServiceHandle(Manager); }
-  return Found;
+  return {};
 }
 
-bool ServiceInstalled(const char* Name) {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
-  SC_HANDLE Service = Manager ? OpenServiceA(Manager, Name, SERVICE_QUERY_STATUS) : nullptr;
-  if (Service) { CloseServiceHandle(Service); }
-  if (Manager) { CloseServiceHandle(Manager); }
-  return Service != nullptr;
-}
+bool ServiceInstalled(const char* Name) { return OpenLocalService(Name, SERVICE_QUERY_STATUS, GENERIC_READ).Valid(); }
 
 // Settings go to a scratch folder standing for the program's folder; the
 // command line is the program's name alone unless a test says otherwise.
 class MainWindow : public ::testing::Test {
 protected:
   void SetUp() override {
-    OldAppDir = AppDir;
-    AppDir = Dir.Path();
     OldArgc = __argc;
     OldArgv = __argv;
     SetArguments({});
-    MessageBoxHook = [this](HWND, const std::string& Text, UINT Flags) {
-      Boxes.push_back({Text, Flags});
-      return IDOK;
-    };
   }
   void TearDown() override {
-    MessageBoxHook = nullptr;
     OpenServiceManagerHook = nullptr;
     __argc = OldArgc;
     __argv = OldArgv;
-    AppDir = OldAppDir;
   }
   void SetArguments(const std::vector<std::string>& Args) {
     Arguments = Args;
@@ -124,12 +96,12 @@ protected:
   bool Enabled(TForm& Window, const char* Name) { return Window.Find<TButton>(Name).Enabled(); }
 
   TScratchDir Dir{"mainwnd"};
+  TAppDirOverride ProgramFolder{Dir.Path()};
   std::string Settings = Dir.Path() + "\\norvask_cfg.ini";
-  std::vector<TShownBox> Boxes;
+  TRecordedBoxes Boxes;
   std::vector<std::string> Machines;
 
 private:
-  std::string OldAppDir;
   int OldArgc = 0;
   char** OldArgv = nullptr;
   std::vector<std::string> Arguments;
@@ -292,18 +264,15 @@ TEST_F(MainWindow, FailedStatusQueryClosesTheHandlesAndTheNextTickOpensThem) {
   EXPECT_EQ(Enabled(*Window, "BtnConfigure"), State == SERVICE_RUNNING);
 
   // A handle that may not read the state makes the query fail.
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  ASSERT_NE(Manager, nullptr);
-  SC_HANDLE Blind = OpenServiceA(Manager, Name.c_str(), SERVICE_QUERY_CONFIG);
-  CloseServiceHandle(Manager);
-  ASSERT_NE(Blind, nullptr);
+  TLocalService Blind = OpenLocalService(Name, SERVICE_QUERY_CONFIG);
+  ASSERT_NE(Blind.Manager.Get(), nullptr);
+  ASSERT_NE(Blind.Get(), nullptr);
   SERVICE_STATUS Status{};
-  if (QueryServiceStatus(Blind, &Status)) {
-    CloseServiceHandle(Blind);
+  if (QueryServiceStatus(Blind.Get(), &Status)) {
     GTEST_SKIP() << "Wine answers a status query without SERVICE_QUERY_STATUS";
   }
   const DWORD Refused = GetLastError();
-  Window->ReplaceService(Blind);
+  Window->ReplaceService(std::move(Blind.Service));
   Window->PollService();
   Window->UpdateButtons();
   EXPECT_FALSE(Window->IsServiceOpen());
@@ -332,7 +301,7 @@ protected:
     Window->PollService();
     Window->UpdateButtons();
     EXPECT_TRUE(Window->IsServiceOpen());
-    for (const char* Name : ValueLabels) { Window->Find<TLabel>(Name).SetCaption("valeur"); }
+    for (const char* Name : StatisticsLabels) { Window->Find<TLabel>(Name).SetCaption("valeur"); }
     Window->SetBusy(true);
     return Window;
   }
@@ -375,7 +344,7 @@ TEST_F(PcChange, CancelLeavesEverythingAsItWas) {
   EXPECT_EQ(Label(*Window, "StPcDisplayName"), "OTHERPC");
   EXPECT_TRUE(Window->IsServiceOpen());
   EXPECT_TRUE(Window->Busy());
-  for (const char* Name : ValueLabels) { EXPECT_EQ(Label(*Window, Name), "valeur") << Name; }
+  for (const char* Name : StatisticsLabels) { EXPECT_EQ(Label(*Window, Name), "valeur") << Name; }
 }
 
 TEST_F(PcChange, OkWithAnEmptyNameSelectsThisPcAndClearsTheValues) {
@@ -393,7 +362,7 @@ TEST_F(PcChange, OkWithAnEmptyNameSelectsThisPcAndClearsTheValues) {
   EXPECT_FALSE(Enabled(*Window, "BtnSrvStart"));
   EXPECT_FALSE(Enabled(*Window, "BtnSrvStop"));
   EXPECT_FALSE(Enabled(*Window, "BtnConfigure"));
-  for (const char* Name : ValueLabels) { EXPECT_EQ(Label(*Window, Name), "") << Name; }
+  for (const char* Name : StatisticsLabels) { EXPECT_EQ(Label(*Window, Name), "") << Name; }
   // The new PC reaches the settings file when the window goes.
   EXPECT_EQ(ReadTextFile(Settings), "[General]\r\nRemotePC=OTHERPC\r\n\r\n");
   Window.reset();

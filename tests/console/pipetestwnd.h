@@ -7,11 +7,14 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/norvask_cfgmain.h"
-#include "forms/msgbox.h"
 #include "shared/commonhelpers.h"
+#include "support/appdiroverride.h"
+#include "support/localservice.h"
+#include "support/recordedboxes.h"
 #include "support/scratchdir.h"
 #include "tests/console/guitest.h"
 #include "tests/console/scriptedpipe.h"
@@ -33,8 +36,9 @@ public:
   // restart then stops at its access check with ERROR_SERVICE_DOES_NOT_EXIST,
   // which shows that it was tried, and no real service is touched.
   bool OpenHandlesForATriedRestart(const std::string& ReadableService) {
-    FScm.Reset(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    FService.Reset(FScm.Valid() ? OpenServiceA(FScm.Get(), ReadableService.c_str(), SERVICE_QUERY_STATUS) : nullptr);
+    TLocalService Readable = OpenLocalService(ReadableService, SERVICE_QUERY_STATUS);
+    FScm = std::move(Readable.Manager);
+    FService = std::move(Readable.Service);
     FServiceName = NoSuchService;
     return IsServiceOpen();
   }
@@ -43,29 +47,17 @@ public:
 class PipeClient : public ::testing::Test {
 protected:
   void SetUp() override {
-    OldAppDir = AppDir;
-    AppDir = Dir.Path();
-    MessageBoxHook = [this](HWND, const std::string& Text, UINT Flags) {
-      Boxes.push_back({Text, Flags});
-      return IDOK;
-    };
     Window = NewForm<TPipeTestWnd>();
     Window->UsePipes(InfoName, ControlName);
   }
-  void TearDown() override {
-    Window.reset();
-    MessageBoxHook = nullptr;
-    AppDir = OldAppDir;
-  }
+  void TearDown() override { Window.reset(); }
   std::string LocalCopy() const { return Dir.Path() + "\\norvask_local.ini"; }
 
   // Names of this process and test, so that no other pipe answers.
   const std::string InfoName = "NorvaskTestInfo_" + std::to_string(GetCurrentProcessId());
   const std::string ControlName = "NorvaskTestControl_" + std::to_string(GetCurrentProcessId());
   TScratchDir Dir{"pipeclient"};
-  std::vector<TShownBox> Boxes;
+  TAppDirOverride ProgramFolder{Dir.Path()};
+  TRecordedBoxes Boxes;
   TFormPtr<TPipeTestWnd> Window;
-
-private:
-  std::string OldAppDir;
 };

@@ -13,6 +13,7 @@
 #include "rtl/datetime.h"
 #include "rtl/exceptions.h"
 #include "shared/pipemessages.h"
+#include "support/statisticslabels.h"
 #include "tests/console/pipetestwnd.h"
 
 namespace {
@@ -74,23 +75,18 @@ protected:
     Service.NextFileCheckAt = DateTimeToSystemTime(Now() + 60 / SecsPerDay);
     Query(StatsAnswer());
     Shown.clear();
-    for (const char* Name : Labels) { Shown.push_back(Window->Label(Name)); }
+    for (const char* Name : StatisticsLabels) { Shown.push_back(Window->Label(Name)); }
     Window->ShowStatus("état précédent");
   }
   std::string ShownBefore(const char* Name) const {
-    return Shown[std::find(std::begin(Labels), std::end(Labels), std::string(Name)) - std::begin(Labels)];
+    const auto Found = std::find(std::begin(StatisticsLabels), std::end(StatisticsLabels), std::string(Name));
+    return Shown[Found - std::begin(StatisticsLabels)];
   }
   // After a failed query every label still shows what it showed.
   void ExpectLabelsAsBefore() {
-    for (const char* Name : Labels) { EXPECT_EQ(Window->Label(Name), ShownBefore(Name)) << Name; }
+    for (const char* Name : StatisticsLabels) { EXPECT_EQ(Window->Label(Name), ShownBefore(Name)) << Name; }
   }
 
-  static constexpr const char* Labels[] = {
-      "LabVersionVal", "LabSartedVal", "LabConnsVal", "LabConErrorsVal", "LabReqVal", "LabReqBytesVal",
-      "LabAnsVal", "LabAnsBytesVal", "LabWriteErrVal", "LabLastFileOkVal", "LabLastFileOkAtVal",
-      "LabLastFileBadVal", "LabLastFileBadAtVal", "LabLastGroupVal", "LabLastGroupAtVal",
-      "LabNextFileCheckAtVal", "LabLastEvtTimeVal", "LabLastEvtTextVal", "LabLastErrTimeVal",
-      "LabLastErrTextVal"};
   TPipeServerStats Pipe{};
   TServiceStatsRecord Service{};
   std::vector<std::string> Shown;

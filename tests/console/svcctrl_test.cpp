@@ -4,12 +4,14 @@
 
 #include <functional>
 
+#include "support/localservice.h"
 #include "support/runprogram.h"
 #include "console/svcctrl.h"
 #include "rtl/exceptions.h"
 #include "shared/transportconfig.h"
 #include "rtl/files.h"
 #include "support/scratchdir.h"
+#include "support/waitfor.h"
 
 namespace {
 
@@ -66,15 +68,7 @@ class ServiceControl : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
     // A service of an earlier run that was cut short goes first.
-    if (SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
-      if (SC_HANDLE Old = OpenServiceA(Manager, ServiceName, SERVICE_ALL_ACCESS)) {
-        SERVICE_STATUS Status;
-        ControlService(Old, SERVICE_CONTROL_STOP, &Status);
-        DeleteService(Old);
-        CloseServiceHandle(Old);
-      }
-      CloseServiceHandle(Manager);
-    }
+    RemoveService(ServiceName);
     Folder = MakeTestFolder("odxsvcctrl");
     Program = Folder + "\\odxtestsvc.exe";
     CopyFileA(TestServiceProgram().c_str(), Program.c_str(), FALSE);
@@ -89,28 +83,26 @@ protected:
   void SetUp() override {
     ServiceWaitLimitMs = 120000;
     ASSERT_TRUE(FileExists(Program));
-    Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    ASSERT_NE(Manager, nullptr);
-    Service = OpenServiceA(Manager, ServiceName, SERVICE_ALL_ACCESS);
-    if (!Service) {
+    Manager.Reset(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    ASSERT_NE(Manager.Get(), nullptr);
+    Service.Reset(OpenServiceA(Manager.Get(), ServiceName, SERVICE_ALL_ACCESS));
+    if (!Service.Valid()) {
       ASSERT_EQ(RunProgram("\"" + Program + "\" INSTALL SILENT", ProgramWaitMs), 0);
-      Service = OpenServiceA(Manager, ServiceName, SERVICE_ALL_ACCESS);
+      Service.Reset(OpenServiceA(Manager.Get(), ServiceName, SERVICE_ALL_ACCESS));
     }
-    ASSERT_NE(Service, nullptr);
+    ASSERT_NE(Service.Get(), nullptr);
     ASSERT_TRUE(WaitForState(SERVICE_STOPPED, 30000)) << "left running by an earlier run";
   }
 
   void TearDown() override {
     ServiceWaitLimitMs = 120000;
-    if (Service) {
-      if (State() != SERVICE_STOPPED) {
-        SERVICE_STATUS Status;
-        ControlService(Service, SERVICE_CONTROL_STOP, &Status);
-        WaitForState(SERVICE_STOPPED, 30000);
-      }
-      CloseServiceHandle(Service);
+    if (Service.Valid() && State() != SERVICE_STOPPED) {
+      SERVICE_STATUS Status;
+      ControlService(Service.Get(), SERVICE_CONTROL_STOP, &Status);
+      WaitForState(SERVICE_STOPPED, 30000);
     }
-    CloseServiceHandle(Manager);
+    Service.Reset();
+    Manager.Reset();
     for (const char* Name : {"slow.start", "slow.stop", "busy.run", "refuse.start", "hooks.txt"}) {
       DeleteFileA((Folder + "\\" + Name).c_str());
     }
@@ -118,21 +110,17 @@ protected:
 
   DWORD State() const {
     SERVICE_STATUS Status{};
-    QueryServiceStatus(Service, &Status);
+    QueryServiceStatus(Service.Get(), &Status);
     return Status.dwCurrentState;
   }
 
   bool WaitForState(DWORD Wanted, DWORD TimeoutMs) const {
-    for (DWORD Waited = 0; Waited < TimeoutMs; Waited += 500) {
-      if (State() == Wanted) { return true; }
-      Sleep(500);
-    }
-    return State() == Wanted;
+    return WaitFor([&] { return State() == Wanted; }, TimeoutMs, 500);
   }
 
   // Starts the service with the test's own calls, not the routine under test.
   void StartDirectly() {
-    ASSERT_TRUE(StartServiceA(Service, 0, nullptr));
+    ASSERT_TRUE(StartServiceA(Service.Get(), 0, nullptr));
     ASSERT_TRUE(WaitForState(SERVICE_RUNNING, 120000));
   }
 
@@ -142,8 +130,8 @@ protected:
 
   static inline std::string Folder;
   static inline std::string Program;
-  SC_HANDLE Manager = nullptr;
-  SC_HANDLE Service = nullptr;
+  TServiceHandle Manager;
+  TServiceHandle Service;
 };
 
 TEST(ServiceStateText, GivesTheTextOfEachStateByteForByte) {
@@ -161,26 +149,26 @@ TEST(ServiceStateText, GivesTheTextOfEachStateByteForByte) {
 
 TEST_F(ServiceControl, StartsAndStopsARealServiceAndReturnsOnlyInTheEndState) {
   ASSERT_EQ(State(), static_cast<DWORD>(SERVICE_STOPPED));
-  StartServiceAndWait(Manager, ServiceName);
+  StartServiceAndWait(Manager.Get(), ServiceName);
   const DWORD Running = State();
   EXPECT_EQ(Running, static_cast<DWORD>(SERVICE_RUNNING));
   EXPECT_EQ(ServiceStateText(Running), "Service est en cours d'ex\xE9" "cution");
 
   // A start of the running service: the service manager's refusal, as the OS error.
-  TRaised R = Raised([&] { StartServiceAndWait(Manager, ServiceName); });
+  TRaised R = Raised([&] { StartServiceAndWait(Manager.Get(), ServiceName); });
   ASSERT_TRUE(R.OSError);
   EXPECT_EQ(R.Code, static_cast<uint32_t>(ERROR_SERVICE_ALREADY_RUNNING));  // 1056
   EXPECT_EQ(R.Message, OSErrorText(1056));
   EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_RUNNING));
 
-  StopServiceAndWait(Manager, ServiceName);
+  StopServiceAndWait(Manager.Get(), ServiceName);
   const DWORD Stopped = State();
   EXPECT_EQ(Stopped, static_cast<DWORD>(SERVICE_STOPPED));
   EXPECT_EQ(ServiceStateText(Stopped), "Service s'est arr\xEAt\xE9");
   EXPECT_EQ(ReadLines(Folder + "\\hooks.txt"), (std::vector<std::string>{"Startup", "Shutdown"}));
 
   // A stop of the stopped service.
-  R = Raised([&] { StopServiceAndWait(Manager, ServiceName); });
+  R = Raised([&] { StopServiceAndWait(Manager.Get(), ServiceName); });
   ASSERT_TRUE(R.OSError);
   EXPECT_EQ(R.Code, static_cast<uint32_t>(ERROR_SERVICE_NOT_ACTIVE));  // 1062
   EXPECT_EQ(R.Message, OSErrorText(1062));
@@ -188,9 +176,9 @@ TEST_F(ServiceControl, StartsAndStopsARealServiceAndReturnsOnlyInTheEndState) {
 
 TEST_F(ServiceControl, AMissingServiceRaisesTheOSError) {
   for (const auto& Call : std::vector<std::function<void()>>{
-           [&] { StartServiceAndWait(Manager, MissingName); },
-           [&] { StopServiceAndWait(Manager, MissingName); },
-           [&] { SetServiceLogon(Manager, MissingName, ".\\LocalSystem", ""); }}) {
+           [&] { StartServiceAndWait(Manager.Get(), MissingName); },
+           [&] { StopServiceAndWait(Manager.Get(), MissingName); },
+           [&] { SetServiceLogon(Manager.Get(), MissingName, ".\\LocalSystem", ""); }}) {
     const TRaised R = Raised(Call);
     ASSERT_TRUE(R.OSError);
     EXPECT_EQ(R.Code, static_cast<uint32_t>(ERROR_SERVICE_DOES_NOT_EXIST));  // 1060
@@ -200,7 +188,7 @@ TEST_F(ServiceControl, AMissingServiceRaisesTheOSError) {
 
 TEST_F(ServiceControl, AStartThatTheServiceRefusesFails) {
   Marker("refuse.start");
-  const TRaised R = Raised([&] { StartServiceAndWait(Manager, ServiceName); });
+  const TRaised R = Raised([&] { StartServiceAndWait(Manager.Get(), ServiceName); });
   ASSERT_TRUE(R.Raised);
   EXPECT_FALSE(R.OSError);
   EXPECT_EQ(R.Message, "Failed to start service");
@@ -214,7 +202,7 @@ TEST_F(ServiceControl, ASlowStopThatKeepsAdvancingIsWaitedFor) {
   Marker("slow.stop", "4000 2500 2");
   StartDirectly();
   const Stopwatch Watch;
-  StopServiceAndWait(Manager, ServiceName);
+  StopServiceAndWait(Manager.Get(), ServiceName);
   EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_STOPPED));
   EXPECT_GE(Watch.Ms(), 4500u);  // well past 2 s, and past each 2 s gap between advances
   EXPECT_LT(Watch.Ms(), 15000u);
@@ -227,7 +215,7 @@ TEST_F(ServiceControl, AStopThatTheServiceTakesUpLateIsWaitedFor) {
   Marker("busy.run", "6000");
   StartDirectly();  // the service thread begins its first pause as it reports "running"
   const Stopwatch Watch;
-  StopServiceAndWait(Manager, ServiceName);
+  StopServiceAndWait(Manager.Get(), ServiceName);
   EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_STOPPED));
   EXPECT_GE(Watch.Ms(), 2500u);  // at most 3 s went by in StartDirectly
   EXPECT_LT(Watch.Ms(), 15000u);
@@ -236,7 +224,7 @@ TEST_F(ServiceControl, AStopThatTheServiceTakesUpLateIsWaitedFor) {
 TEST_F(ServiceControl, ASlowStartThatKeepsAdvancingIsWaitedFor) {
   Marker("slow.start", "4000 2500 2");
   const Stopwatch Watch;
-  StartServiceAndWait(Manager, ServiceName);
+  StartServiceAndWait(Manager.Get(), ServiceName);
   EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_RUNNING));
   EXPECT_GE(Watch.Ms(), 4500u);  // (no upper bound: the program's own start is slow under Wine)
 }
@@ -247,7 +235,7 @@ TEST_F(ServiceControl, AStopThatDoesNotAdvanceWithinTheWaitHintFails) {
   Marker("slow.stop", "2000 8000 1");
   StartDirectly();
   const Stopwatch Watch;
-  const TRaised R = Raised([&] { StopServiceAndWait(Manager, ServiceName); });
+  const TRaised R = Raised([&] { StopServiceAndWait(Manager.Get(), ServiceName); });
   const ULONGLONG Waited = Watch.Ms();
   ASSERT_TRUE(R.Raised);
   EXPECT_FALSE(R.OSError);
@@ -264,7 +252,7 @@ TEST_F(ServiceControl, AZeroWaitHintWithoutAdvanceFailsAfterOneQuery) {
   Marker("slow.stop", "0 8000 1");
   StartDirectly();
   const Stopwatch Watch;
-  const TRaised R = Raised([&] { StopServiceAndWait(Manager, ServiceName); });
+  const TRaised R = Raised([&] { StopServiceAndWait(Manager.Get(), ServiceName); });
   const ULONGLONG Waited = Watch.Ms();
   EXPECT_EQ(R.Message, "Failed to stop service");
   EXPECT_GE(Waited, 1000u);
@@ -279,7 +267,7 @@ TEST_F(ServiceControl, TheOverallLimitEndsAWaitThatAdvancesForEver) {
   StartDirectly();
   ServiceWaitLimitMs = 3000;
   const Stopwatch Watch;
-  const TRaised R = Raised([&] { StopServiceAndWait(Manager, ServiceName); });
+  const TRaised R = Raised([&] { StopServiceAndWait(Manager.Get(), ServiceName); });
   const ULONGLONG Waited = Watch.Ms();
   EXPECT_EQ(R.Message, "Failed to stop service");
   EXPECT_GE(Waited, 3000u);
@@ -322,7 +310,7 @@ TEST_F(ServiceControl, SetServiceLogonChangesOnlyTheAccount) {
   const auto Config = [&] {
     std::vector<char> Buffer(8192);
     DWORD Needed = 0;
-    EXPECT_TRUE(QueryServiceConfigA(Service, reinterpret_cast<QUERY_SERVICE_CONFIGA*>(Buffer.data()),
+    EXPECT_TRUE(QueryServiceConfigA(Service.Get(), reinterpret_cast<QUERY_SERVICE_CONFIGA*>(Buffer.data()),
                                     static_cast<DWORD>(Buffer.size()), &Needed));
     const auto* C = reinterpret_cast<const QUERY_SERVICE_CONFIGA*>(Buffer.data());
     return std::vector<std::string>{
@@ -334,19 +322,19 @@ TEST_F(ServiceControl, SetServiceLogonChangesOnlyTheAccount) {
   ASSERT_NE(Before[3], "");
 
   std::string Long(70, 'p');
-  SetServiceLogon(Manager, ServiceName, ".\\norvask_op", Long);
+  SetServiceLogon(Manager.Get(), ServiceName, ".\\norvask_op", Long);
   std::vector<std::string> After = Config();
   EXPECT_EQ(After[5], ".\\norvask_op");
   After[5] = Before[5];
   EXPECT_EQ(After, Before);  // type, start type, error control, program path, display name
 
-  SetServiceLogon(Manager, ServiceName, ".\\LocalSystem", "");
+  SetServiceLogon(Manager.Get(), ServiceName, ".\\LocalSystem", "");
   After = Config();
   EXPECT_EQ(After[5], ".\\LocalSystem");
   After[5] = Before[5];
   EXPECT_EQ(After, Before);
 
-  SetServiceLogon(Manager, ServiceName, Before[5], "");
+  SetServiceLogon(Manager.Get(), ServiceName, Before[5], "");
   EXPECT_EQ(Config(), Before);
 }
 
@@ -355,21 +343,20 @@ TEST_F(ServiceControl, SetServiceLogonChangesOnlyTheAccount) {
 // handle is closed a deleted service is gone at once; a handle still open keeps it
 // (shown first, so that the check can see a leak at all).
 TEST_F(ServiceControl, NoRoutineLeavesAServiceHandleOpen) {
-  EXPECT_TRUE(Raised([&] { StopServiceAndWait(Manager, ServiceName); }).OSError);  // opened, then raised
-  SetServiceLogon(Manager, ServiceName, ".\\LocalSystem", "");
+  EXPECT_TRUE(Raised([&] { StopServiceAndWait(Manager.Get(), ServiceName); }).OSError);  // opened, then raised
+  SetServiceLogon(Manager.Get(), ServiceName, ".\\LocalSystem", "");
 
-  SC_HANDLE Kept = OpenServiceA(Manager, ServiceName, SERVICE_QUERY_STATUS);
-  ASSERT_NE(Kept, nullptr);
-  ASSERT_TRUE(DeleteService(Service));
-  CloseServiceHandle(Service);
-  Service = nullptr;
-  SC_HANDLE Again = OpenServiceA(Manager, ServiceName, SERVICE_QUERY_STATUS);
+  TServiceHandle Kept(OpenServiceA(Manager.Get(), ServiceName, SERVICE_QUERY_STATUS));
+  ASSERT_NE(Kept.Get(), nullptr);
+  ASSERT_TRUE(DeleteService(Service.Get()));
+  Service.Reset();
+  TServiceHandle Again(OpenServiceA(Manager.Get(), ServiceName, SERVICE_QUERY_STATUS));
   const DWORD Error = GetLastError();
-  if (Again) { CloseServiceHandle(Again); }
-  EXPECT_TRUE(Again != nullptr || Error != ERROR_SERVICE_DOES_NOT_EXIST) << "a deleted service outlives its handles";
-  CloseServiceHandle(Kept);
+  EXPECT_TRUE(Again.Valid() || Error != ERROR_SERVICE_DOES_NOT_EXIST) << "a deleted service outlives its handles";
+  Again.Reset();
+  Kept.Reset();
 
-  EXPECT_EQ(OpenServiceA(Manager, ServiceName, SERVICE_QUERY_STATUS), nullptr);
+  EXPECT_EQ(OpenServiceA(Manager.Get(), ServiceName, SERVICE_QUERY_STATUS), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
 }
 

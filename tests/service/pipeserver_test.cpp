@@ -11,6 +11,7 @@
 #include "rtl/formatdatetime.h"
 #include "service/pipeserver.h"
 #include "service/srvinfo.h"
+#include "support/waitfor.h"
 
 namespace {
 
@@ -121,7 +122,7 @@ TEST(PipeServer, StopEndsTheThreadWhileClientsKeepItBusy) {
       }
     });
   }
-  for (int Turn = 0; Turn < 500 && Answered < 50; ++Turn) { Sleep(10); }
+  WaitFor([&] { return Answered >= 50; }, 5000, 10);
   EXPECT_GE(Answered, 50);
   Server->Stop();
   EXPECT_TRUE(ThreadEnds(*Server));
@@ -192,11 +193,11 @@ TEST(PipeServer, SixtyFourInstancesServeSixtyFourClientsAtOnce) {
       }
     });
   }
-  for (int Turn = 0; Turn < 1000 && Connected < Clients; ++Turn) { Sleep(10); }
+  WaitFor([&] { return Connected == Clients; }, 10000, 10);
   EXPECT_EQ(Connected, Clients);
   ExpectEveryInstanceBusy(PipePath(Name));
   SetEvent(Go);
-  for (int Turn = 0; Turn < 1000 && Answered < Connected; ++Turn) { Sleep(10); }
+  WaitFor([&] { return Answered >= Connected; }, 10000, 10);
   EXPECT_EQ(Answered, Clients);
   Server->Stop();  // breaks the pipe of any client still waiting
   EXPECT_TRUE(ThreadEnds(*Server));
@@ -237,7 +238,7 @@ TEST(PipeServer, AFailedListenIsRetriedAfterADelayAndCounted) {
   const std::string Name = UniquePipeName("Retry");
   auto Server = std::make_unique<TFailingListenServer>(Name);
   Server->Start();
-  for (int Turn = 0; Turn < 500 && Server->Calls <= TFailingListenServer::Failures; ++Turn) { Sleep(10); }
+  WaitFor([&] { return Server->Calls > TFailingListenServer::Failures; }, 5000, 10);
   ASSERT_EQ(Server->Calls, TFailingListenServer::Failures + 1);
   for (int i = 1; i <= TFailingListenServer::Failures; ++i) {
     EXPECT_GE(Server->Ticks[i] - Server->Ticks[i - 1], TPipeServer::ListenRetryDelay - 50) << i;

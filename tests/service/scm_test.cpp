@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "support/localservice.h"
 #include "support/runprogram.h"
 #include "rtl/files.h"
 #include "shared/pipemessages.h"
 #include "tests/service/pipeclient.h"
 #include "support/scratchdir.h"
+#include "support/waitfor.h"
 
 namespace {
 
@@ -27,80 +29,64 @@ std::string ProgramDir() {
 class ServiceManager : public ::testing::Test {
 protected:
   void SetUp() override {
-    Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    ASSERT_NE(Manager, nullptr);
-    RemoveLeftover();
+    Manager.Reset(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    ASSERT_NE(Manager.Get(), nullptr);
+    RemoveService(ServiceName);
     Folder = MakeTestFolder("odxscm");
     Program = Folder + "\\odxtestsvc.exe";
     ASSERT_TRUE(CopyFileA((ProgramDir() + "\\odxtestsvc.exe").c_str(), Program.c_str(), FALSE));
   }
 
   void TearDown() override {
-    if (Service) {
+    if (Service.Valid()) {
       SERVICE_STATUS Status;
-      ControlService(Service, SERVICE_CONTROL_STOP, &Status);
+      ControlService(Service.Get(), SERVICE_CONTROL_STOP, &Status);
       WaitForState(SERVICE_STOPPED, 20000);
-      CloseServiceHandle(Service);
+      Service.Reset();
     }
     RunProgram("\"" + Program + "\" UNINSTALL SILENT", 30000);
-    CloseServiceHandle(Manager);
-  }
-
-  void RemoveLeftover() {
-    SC_HANDLE Old = OpenServiceA(Manager, ServiceName, SERVICE_ALL_ACCESS);
-    if (!Old) { return; }
-    SERVICE_STATUS Status;
-    ControlService(Old, SERVICE_CONTROL_STOP, &Status);
-    DeleteService(Old);
-    CloseServiceHandle(Old);
   }
 
   void InstallAndOpen() {
     ASSERT_EQ(RunProgram("\"" + Program + "\" INSTALL SILENT", 30000), 0);
-    Service = OpenServiceA(Manager, ServiceName, SERVICE_ALL_ACCESS);
-    ASSERT_NE(Service, nullptr);
+    Service.Reset(OpenServiceA(Manager.Get(), ServiceName, SERVICE_ALL_ACCESS));
+    ASSERT_NE(Service.Get(), nullptr);
   }
 
   SERVICE_STATUS Query() const {
     SERVICE_STATUS Status{};
-    QueryServiceStatus(Service, &Status);
+    QueryServiceStatus(Service.Get(), &Status);
     return Status;
   }
 
   bool WaitForState(DWORD State, DWORD TimeoutMs) const {
-    for (DWORD Waited = 0; Waited < TimeoutMs; Waited += 100) {
-      if (Query().dwCurrentState == State) { return true; }
-      Sleep(100);
-    }
-    return Query().dwCurrentState == State;
+    return WaitFor([&] { return Query().dwCurrentState == State; }, TimeoutMs);
   }
 
   // Waits until hooks.txt holds Line (at most TimeoutMs).
   bool WaitForHook(const std::string& Line, DWORD TimeoutMs) const {
-    for (DWORD Waited = 0; Waited < TimeoutMs; Waited += 100) {
+    return WaitFor([&] {
       const Lines Hooks = ReadLines(Folder + "\\hooks.txt");
-      if (std::find(Hooks.begin(), Hooks.end(), Line) != Hooks.end()) { return true; }
-      Sleep(100);
-    }
-    return false;
+      return std::find(Hooks.begin(), Hooks.end(), Line) != Hooks.end();
+    }, TimeoutMs);
   }
 
   Lines Log() const { return LogTexts(Folder + "\\testsvc.log"); }
 
-  SC_HANDLE Manager = nullptr;
-  SC_HANDLE Service = nullptr;
+  TServiceHandle Manager;
+  TServiceHandle Service;  // declared after Manager: closed before it
   std::string Folder;
   std::string Program;
 };
 
 TEST_F(ServiceManager, InstallStartInterrogateStopUninstall) {
   InstallAndOpen();
-  ASSERT_TRUE(StartServiceA(Service, 0, nullptr));
+  ASSERT_TRUE(StartServiceA(Service.Get(), 0, nullptr));
   ASSERT_TRUE(WaitForState(SERVICE_RUNNING, 20000));
   EXPECT_EQ(Query().dwControlsAccepted, static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN));
 
   SERVICE_STATUS Status{};
-  ASSERT_TRUE(ControlService(Service, SERVICE_CONTROL_INTERROGATE, &Status));
+  ASSERT_TRUE(ControlService(Service.Get(), SERVICE_CONTROL_INTERROGATE, &Status));
   EXPECT_EQ(Status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
 
   const std::string Answer = Call(PipePath("OdxTestSvcInfo"), MakeRequest(ReqGetStats));
@@ -113,7 +99,7 @@ TEST_F(ServiceManager, InstallStartInterrogateStopUninstall) {
   EXPECT_EQ(Record.VersionRelease, 4);
   EXPECT_NE(Record.NextFileCheckAt.wYear, 0);  // the scheduler has published its first run
 
-  ASSERT_TRUE(ControlService(Service, SERVICE_CONTROL_STOP, &Status));
+  ASSERT_TRUE(ControlService(Service.Get(), SERVICE_CONTROL_STOP, &Status));
   ASSERT_TRUE(WaitForState(SERVICE_STOPPED, 20000));
   EXPECT_EQ(Query().dwWin32ExitCode, static_cast<DWORD>(NO_ERROR));
   EXPECT_EQ(ReadLines(Folder + "\\hooks.txt"), (Lines{"Startup", "Shutdown"}));
@@ -122,17 +108,16 @@ TEST_F(ServiceManager, InstallStartInterrogateStopUninstall) {
   EXPECT_EQ(Logged.front(), "OdxTestSvc service started");
   EXPECT_EQ(Logged.back(), "OdxTestSvc service stopped");
 
-  CloseServiceHandle(Service);
-  Service = nullptr;
+  Service.Reset();
   ASSERT_EQ(RunProgram("\"" + Program + "\" UNINSTALL SILENT", 30000), 0);
-  EXPECT_EQ(OpenServiceA(Manager, ServiceName, SERVICE_QUERY_STATUS), nullptr);
+  EXPECT_EQ(OpenServiceA(Manager.Get(), ServiceName, SERVICE_QUERY_STATUS), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
 }
 
 TEST_F(ServiceManager, FailedStartupRefusesTheStart) {
   WriteTextFile(Folder + "\\refuse.start", "");
   InstallAndOpen();
-  StartServiceA(Service, 0, nullptr);
+  StartServiceA(Service.Get(), 0, nullptr);
   ASSERT_TRUE(WaitForState(SERVICE_STOPPED, 20000));
   EXPECT_EQ(Query().dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
   const Lines Logged = Log();
@@ -151,11 +136,11 @@ TEST_F(ServiceManager, StopFromInsideAHookEndsTheServiceCleanly) {
   WriteTextFile(Folder + "\\testsvc.ini", "[General]\r\nLogDetailed=1\r\n[Directory0]\r\nTrackDirectory=" + Data0 +
                                               "\r\n[Directory1]\r\nTrackDirectory=" + Data1 + "\r\n");
   InstallAndOpen();
-  ASSERT_TRUE(StartServiceA(Service, 0, nullptr));
+  ASSERT_TRUE(StartServiceA(Service.Get(), 0, nullptr));
   ASSERT_TRUE(WaitForHook("ProcessFile wait-for-stop.txt", 30000));
 
   SERVICE_STATUS Status{};
-  ASSERT_TRUE(ControlService(Service, SERVICE_CONTROL_STOP, &Status));
+  ASSERT_TRUE(ControlService(Service.Get(), SERVICE_CONTROL_STOP, &Status));
   ASSERT_TRUE(WaitForState(SERVICE_STOPPED, 20000));
   EXPECT_EQ(Query().dwWin32ExitCode, static_cast<DWORD>(NO_ERROR));
 

@@ -9,6 +9,7 @@
 
 #include "pipeclient.h"
 #include "service/srvinfo.h"
+#include "support/waitfor.h"
 
 namespace {
 
@@ -186,7 +187,7 @@ TEST(SrvInfo, ClearingAHandlerWaitsForItsRunningCall) {
     Finished = true;
   });
   std::thread Client([&] { Call(PipePath(Name), MakeRequest(ReqGetStats)); });
-  for (int Turn = 0; Turn < 500 && !Running; ++Turn) { Sleep(10); }
+  WaitFor([&] { return Running.load(); }, 5000, 10);
   ASSERT_TRUE(Running);
   Server->OnGetStats.Set(nullptr);
   EXPECT_TRUE(Finished);

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "support/waitfor.h"
+
 namespace FtpTestEnv {
 
 const char* const User = "norvask";
@@ -70,15 +72,14 @@ std::vector<std::string> ProxyCommands() {
 }
 
 bool WaitForRecorded(const std::string& Server, const std::string& Start) {
-  for (int Turn = 0; Turn < 600; ++Turn) {
+  return WaitFor([&] {
     std::ifstream Record(StateDir() + "\\" + Server + ".txt");
     std::string Line;
     while (std::getline(Record, Line)) {
       if (Line.compare(0, Start.size(), Start) == 0) { return true; }
     }
-    Sleep(50);
-  }
-  return false;
+    return false;
+  }, 30000, 50);
 }
 
 void ForgetRecorded(const std::string& Server) { DeleteFileA((StateDir() + "\\" + Server + ".txt").c_str()); }

@@ -4,5 +4,6 @@
 
 #include <string>
 
-// Exit code of the program, waited for at most TimeoutMs; -1 when it could not start.
+// Exit code of the program, waited for at most TimeoutMs (STILL_ACTIVE when it
+// had not ended by then); -1 when it could not start.
 int RunProgram(const std::string& CommandLine, DWORD TimeoutMs);

@@ -1,5 +1,6 @@
 // SaveWindowPng: what the screen shows of a window, as a PNG file.
 #include "support/pngwriter.h"
+#include "support/waitfor.h"
 #include "support/winprobe.h"
 
 #include <vector>
@@ -17,13 +18,11 @@ BOOL CALLBACK NeedsPaint(HWND Window, LPARAM Pending) {
 }
 
 void WaitUntilPainted(HWND Window) {
-  const ULONGLONG Deadline = GetTickCount64() + PaintTimeoutMs;
-  for (;;) {
+  WaitFor([&] {
     bool Pending = GetUpdateRect(Window, nullptr, FALSE) != FALSE;
     EnumChildWindows(Window, NeedsPaint, reinterpret_cast<LPARAM>(&Pending));
-    if (!Pending || GetTickCount64() >= Deadline) { return; }
-    Sleep(PollMs);
-  }
+    return !Pending;
+  }, PaintTimeoutMs, PollMs);
 }
 
 // The screen rectangle as rows of RGB bytes, top row first; empty on failure.

@@ -4,22 +4,13 @@
 
 #include <vector>
 
+#include "support/waitfor.h"
+
 namespace {
 constexpr DWORD PollMs = 50;
 // A window that does not answer a message within this time counts as hung.
 constexpr UINT ReplyMs = 2000;
 constexpr size_t StatusTextSlack = 4096;
-
-// Calls Find until it gives a window or the time is up.
-template <class TFind>
-HWND PollFor(DWORD TimeoutMs, TFind Find) {
-  const ULONGLONG Deadline = GetTickCount64() + TimeoutMs;
-  for (;;) {
-    if (HWND Found = Find()) { return Found; }
-    if (GetTickCount64() >= Deadline) { return nullptr; }
-    Sleep(PollMs);
-  }
-}
 
 BOOL CALLBACK CollectWindow(HWND Window, LPARAM List) {
   reinterpret_cast<std::vector<HWND>*>(List)->push_back(Window);
@@ -86,7 +77,7 @@ bool ReadThroughProcess(HWND Window, UINT Message, WPARAM WParam, std::string& B
 }  // namespace
 
 HWND WaitForTopWindow(const std::string& Caption, DWORD TimeoutMs, DWORD ProcessId) {
-  return PollFor(TimeoutMs, [&]() -> HWND {
+  return WaitFor([&]() -> HWND {
     for (HWND Window : TopWindows()) {
       if (IsWindowVisible(Window) && (ProcessId == 0 || ProcessOf(Window) == ProcessId) &&
           WindowText(Window) == Caption) {
@@ -94,7 +85,7 @@ HWND WaitForTopWindow(const std::string& Caption, DWORD TimeoutMs, DWORD Process
       }
     }
     return nullptr;
-  });
+  }, TimeoutMs, PollMs);
 }
 
 HWND FindControl(HWND Top, const std::string& Name) {
@@ -152,14 +143,14 @@ void SetEditText(HWND Edit, const std::string& Text) {
 }
 
 HWND WaitForMessageBox(DWORD ProcessId, DWORD TimeoutMs) {
-  return PollFor(TimeoutMs, [&]() -> HWND {
+  return WaitFor([&]() -> HWND {
     for (HWND Window : TopWindows()) {
       if (IsWindowVisible(Window) && ProcessOf(Window) == ProcessId && ClassOf(Window) == "#32770") {
         return Window;
       }
     }
     return nullptr;
-  });
+  }, TimeoutMs, PollMs);
 }
 
 std::string MessageBoxText(HWND Box) {

@@ -1,6 +1,7 @@
 // The probe against real windows: the sample window on a second thread of the
 // test, and the same window in a program of its own.
 #include "support/samplewindow.h"
+#include "support/waitfor.h"
 #include "support/winprobe.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +15,11 @@ namespace {
 constexpr DWORD WindowTimeoutMs = 20000;
 // For what must not be found: long enough to have seen it, were it there.
 constexpr DWORD AbsentTimeoutMs = 300;
-constexpr int MaxPolls = 200;
+// The probe's clicks are posted: the window answers a little later.
+constexpr DWORD AnswerTimeoutMs = 10000;
 constexpr DWORD PollMs = 50;
+// A box still shown once answered may only be slow to go.
+constexpr DWORD GoneTimeoutMs = 50000;
 
 std::string ExeFolder() {
   char Path[MAX_PATH];
@@ -23,22 +27,12 @@ std::string ExeFolder() {
   return Exe.substr(0, Exe.find_last_of('\\'));
 }
 
-// The probe's clicks are posted: the window answers a little later.
-template <class TCondition>
-bool Eventually(TCondition Condition) {
-  for (int Poll = 0; Poll < MaxPolls; ++Poll) {
-    if (Condition()) { return true; }
-    Sleep(PollMs);
-  }
-  return false;
-}
-
 bool WaitForText(HWND Control, const std::string& Expected) {
-  return Eventually([&] { return WindowText(Control) == Expected; });
+  return WaitFor([&] { return WindowText(Control) == Expected; }, AnswerTimeoutMs, PollMs);
 }
 
 bool WaitForPanel(HWND StatusBar, int Panel, const std::string& Expected) {
-  return Eventually([&] { return StatusPanelText(StatusBar, Panel) == Expected; });
+  return WaitFor([&] { return StatusPanelText(StatusBar, Panel) == Expected; }, AnswerTimeoutMs, PollMs);
 }
 
 std::wstring Wide(const std::string& Text) {
@@ -59,12 +53,7 @@ void AskAndAnswer(HWND Top, DWORD ProcessId, int Answer, const std::string& Show
   AnswerMessageBox(Box, Answer);
   if (ProcessId == GetCurrentProcessId()) { EXPECT_TRUE(WaitForPanel(FindControl(Top, "StatusBar"), 0, Shown)); }
   // The box goes once answered; a slow machine may take a while to show it.
-  bool Gone = false;
-  for (int Look = 0; Look < 100 && !Gone; ++Look) {
-    Gone = WaitForMessageBox(ProcessId, AbsentTimeoutMs) == nullptr;
-    if (!Gone) { Sleep(200); }
-  }
-  EXPECT_TRUE(Gone);
+  EXPECT_TRUE(WaitFor([&] { return WaitForMessageBox(ProcessId, AbsentTimeoutMs) == nullptr; }, GoneTimeoutMs, 200));
 }
 
 DWORD WINAPI RunSample(void*) {
@@ -138,7 +127,7 @@ TEST_F(WinProbe, ClicksAndTypingReachTheWindowsHandlers) {
 
   HWND Active = FindControl(Top, "ActiveCheck");
   Click(Active);
-  EXPECT_TRUE(Eventually([&] { return CheckState(Active) == BST_UNCHECKED; }));
+  EXPECT_TRUE(WaitFor([&] { return CheckState(Active) == BST_UNCHECKED; }, AnswerTimeoutMs, PollMs));
 
   SetEditText(FindControl(Top, "NameEdit"), "Gérard");
   EXPECT_TRUE(WaitForText(FindControl(Top, "NameEcho"), "Nom : Gérard"));

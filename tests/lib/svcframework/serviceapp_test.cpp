@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "support/localservice.h"
 #include "svcframework/serviceapp.h"
 
 namespace {
@@ -24,22 +25,19 @@ protected:
 
   // The registered start type, service type and display name; false when not installed.
   static bool Query(QUERY_SERVICE_CONFIGA& Config, std::string& DisplayName, std::string& Binary) {
-    SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE Handle = OpenServiceA(Manager, TestServiceName, SERVICE_QUERY_CONFIG);
+    const TLocalService Handle = OpenLocalService(TestServiceName, SERVICE_QUERY_CONFIG);
     bool Found = false;
-    if (Handle) {
+    if (Handle.Valid()) {
       std::vector<char> Buffer(8192);
       DWORD Needed = 0;
       auto* C = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(Buffer.data());
-      Found = QueryServiceConfigA(Handle, C, static_cast<DWORD>(Buffer.size()), &Needed);
+      Found = QueryServiceConfigA(Handle.Get(), C, static_cast<DWORD>(Buffer.size()), &Needed);
       if (Found) {
         Config = *C;
         DisplayName = C->lpDisplayName;
         Binary = C->lpBinaryPathName;
       }
-      CloseServiceHandle(Handle);
     }
-    CloseServiceHandle(Manager);
     return Found;
   }
 

@@ -7,70 +7,25 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 
 #include "rtl/files.h"
 #include "shared/pipemessages.h"
+#include "support/localservice.h"
+#include "support/runprogram.h"
 #include "support/scratchdir.h"
+#include "support/waitfor.h"
 #include "tests/service/pipeclient.h"
 
-inline constexpr DWORD WaitLimitMs = 40000;
-
-// Polls Condition every Step ms for at most Ms milliseconds.
-inline bool WaitFor(const std::function<bool()>& Condition, DWORD Ms = WaitLimitMs, DWORD Step = 100) {
-  for (DWORD Waited = 0; Waited < Ms; Waited += Step) {
-    if (Condition()) { return true; }
-    Sleep(Step);
-  }
-  return Condition();
-}
-
-inline DWORD RunProgram(const std::string& CommandLine) {
-  STARTUPINFOA Si{};
-  Si.cb = sizeof Si;
-  PROCESS_INFORMATION Pi{};
-  std::string Line = CommandLine;
-  if (!CreateProcessA(nullptr, Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Si, &Pi)) { return ~0u; }
-  WaitForSingleObject(Pi.hProcess, 30000);
-  DWORD Code = ~0u;
-  GetExitCodeProcess(Pi.hProcess, &Code);
-  CloseHandle(Pi.hProcess);
-  CloseHandle(Pi.hThread);
-  return Code;
-}
-
-// The service's status as the manager reports it, or 0 when it is not installed.
-inline DWORD ServiceState() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE Service = Manager ? OpenServiceA(Manager, "TransportSvc", SERVICE_QUERY_STATUS) : nullptr;
-  SERVICE_STATUS S{};
-  const bool Ok = Service && QueryServiceStatus(Service, &S);
-  if (Service) { CloseServiceHandle(Service); }
-  if (Manager) { CloseServiceHandle(Manager); }
-  return Ok ? S.dwCurrentState : 0;
-}
+// How long an install or an uninstall may take.
+inline constexpr DWORD InstallWaitMs = 30000;
 
 // The process the manager runs the service in, or 0.
-inline DWORD ServiceProcessId() {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE Service = Manager ? OpenServiceA(Manager, "TransportSvc", SERVICE_QUERY_STATUS) : nullptr;
-  SERVICE_STATUS_PROCESS S{};
-  DWORD Needed = 0;
-  const bool Ok = Service && QueryServiceStatusEx(Service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&S),
-                                                  sizeof S, &Needed);
-  if (Service) { CloseServiceHandle(Service); }
-  if (Manager) { CloseServiceHandle(Manager); }
-  return Ok ? S.dwProcessId : 0;
-}
+inline DWORD ServiceProcessId() { return ServiceStatus().dwProcessId; }
 
 inline bool Control(DWORD Code) {
-  SC_HANDLE Manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE Service = OpenServiceA(Manager, "TransportSvc", SERVICE_ALL_ACCESS);
+  const TLocalService Service = OpenLocalService(TransportServiceName, SERVICE_ALL_ACCESS);
   SERVICE_STATUS S{};
-  bool Ok = Code == 0 ? StartServiceA(Service, 0, nullptr) : ControlService(Service, Code, &S);
-  CloseServiceHandle(Service);
-  CloseServiceHandle(Manager);
-  return Ok;
+  return Code == 0 ? StartServiceA(Service.Get(), 0, nullptr) : ControlService(Service.Get(), Code, &S);
 }
 
 class NorvaskServiceTest : public testing::Test {
@@ -93,12 +48,12 @@ protected:
       Control(SERVICE_CONTROL_STOP);
       WaitFor([] { return ServiceState() == SERVICE_STOPPED; });
     }
-    RunProgram("\"" + Exe + "\" UNINSTALL SILENT");
+    RunProgram("\"" + Exe + "\" UNINSTALL SILENT", InstallWaitMs);
   }
 
   void Install(const std::string& Ini) {
     WriteTextFile(Dir.Path() + "\\norvask.ini", Ini);
-    ASSERT_EQ(RunProgram("\"" + Exe + "\" INSTALL SILENT"), 0u);
+    ASSERT_EQ(RunProgram("\"" + Exe + "\" INSTALL SILENT", InstallWaitMs), 0);
     ASSERT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED));
   }
   void Start() {

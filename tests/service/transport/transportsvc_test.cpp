@@ -8,6 +8,7 @@
 #include "support/categoryswitches.h"
 #include "support/fakeras.h"
 #include "support/ftptestenv.h"
+#include "support/waitfor.h"
 #include "transporttestsvc.h"
 
 namespace {
@@ -334,7 +335,7 @@ TEST_F(TransportDialUpTest, AStopHangsUpAtOnceDuringThePauseOrAfterATransfer) {
   std::thread ControlHandler([&] {
     // What the control handler does, once the pause has begun (or at the latest
     // after 20 s, so that the test cannot hang).
-    for (int Turn = 0; Turn < 400 && !Contains(F.LogTexts(), "Pause 300 sec"); ++Turn) { Sleep(50); }
+    WaitFor([&] { return Contains(F.LogTexts(), "Pause 300 sec"); }, 20000, 50);
     Svc.ControlRequested(SERVICE_CONTROL_STOP);
     PostThreadMessageA(ServiceThread, CM_SERVICE_CONTROL_CODE, SERVICE_CONTROL_STOP, 0);
   });
