@@ -290,6 +290,30 @@ TEST_F(TransportDialog, TimeModesEnableTheirOwnEditAndExactTimesMustBeGiven) {
   EXPECT_EQ(S.ExactTime.GetText(), "07:15 18:30");
 }
 
+// Out of 60..7200, whether read from the file or typed and left as a person
+// leaves it on the way to OK: shown and saved as the nearest bound.
+TEST_F(TransportDialog, IntervalOutsideTheBoundsIsShownAndSavedAsTheNearestBound) {
+  for (const auto& [Outside, Bound] : {std::pair{"30", "60"}, std::pair{"99999", "7200"}}) {
+    SCOPED_TRACE(Outside);
+    auto FromFile = Open(std::string(FtpIni) + "[General]\r\nTimeBetweenActions=" + Outside + "\r\n");
+    EXPECT_EQ(Text(*FromFile, "SeFreq"), Bound);
+    ASSERT_TRUE(PressOK(*FromFile));
+    EXPECT_EQ(Saved().TimeBetweenActions, std::stoi(Bound));
+
+    auto Typed = Open(FtpIni);
+    Typed->Show();
+    SetForegroundWindow(Typed->Handle());
+    Get(*Typed, "SeFreq").SetFocus();
+    ASSERT_EQ(GetFocus(), Get(*Typed, "SeFreq").Handle());
+    Type(*Typed, "SeFreq", Outside);
+    Get(*Typed, "BtnOK").SetFocus();
+    ASSERT_EQ(GetFocus(), Get(*Typed, "BtnOK").Handle());
+    EXPECT_EQ(Text(*Typed, "SeFreq"), Bound);
+    ASSERT_TRUE(PressOK(*Typed));
+    EXPECT_EQ(Saved().TimeBetweenActions, std::stoi(Bound));
+  }
+}
+
 TEST_F(TransportDialog, FtpAccountShopPortsAndDestinationsAreShapedOrRefused) {
   auto Dialog = Open(FtpIni);
   auto& D = *Dialog;

@@ -60,8 +60,14 @@ public:
   double AfterDestinationMs = 0;  // clock advance per AfterDestination
   // Runs inside each hook, after it was recorded, with the recorded line.
   std::function<void(const std::string& Call)> OnCall;
+  // When not empty, listing the monitored directories at start-up raises it.
+  std::string DirectoriesFailure;
 
 protected:
+  void LogMonitoredDirectories() override {
+    TBaseOrdanixService::LogMonitoredDirectories();
+    if (!DirectoriesFailure.empty()) { throw Exception(DirectoriesFailure); }
+  }
   void BuildDirectoryEntries(const std::string& Directory, TStringList& Entries) override {
     Record("Build " + Directory);
     const auto Found = EntriesOf.find(Directory);

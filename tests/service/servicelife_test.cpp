@@ -139,6 +139,19 @@ TEST_F(ServiceLife, WithoutTheControlDescriptorOnlyTheControlPipeIsMissing) {
   EXPECT_TRUE(Service->Released());
 }
 
+// A failing step is logged as an error and refuses the start; the steps after
+// it still run.
+TEST_F(ServiceLife, AFailingStartupStepIsLoggedAndRefusesTheStart) {
+  WriteIni("[General]\r\nLogDetailed=1\r\n[Directory0]\r\nTrackDirectory=C:\\shop\r\n");
+  Service->DirectoriesFailure = "Directory list unavailable";
+  EXPECT_FALSE(Service->Start());
+  EXPECT_EQ(Log(), (Lines{Name + " service started", "Configuration loaded from \"test.ini\"",
+                          "Monitor directory C:\\shop", "Directory list unavailable",
+                          "Pipe server \"" + Name + "Info\" started", "Pipe server \"" + Name + "Control\" started"}));
+  EXPECT_STREQ(Stats().LastErrorText, "Directory list unavailable");  // logged as an error
+  EXPECT_TRUE(Service->ServesControlPipe());
+}
+
 // The statistics are read under the service's lock: a request waits while the
 // service thread holds it.
 TEST_F(ServiceLife, AStatisticsRequestWaitsForTheLock) {

@@ -9,7 +9,7 @@
 Servers: "ftp" (pyftpdlib, user norvask/s3cret, home DIR/home with a read-only folder
 "readonly", a folder "locked" that cannot be entered and a folder "nodelete" where
 files can be stored but not deleted), "slow" (the same, with uploads
-throttled), "proxy" (a scripted FTP proxy for the USER/SITE/OPEN log-on kinds that records
+throttled), "banner" (the same, greeting with a multi-line reply), "proxy" (a scripted FTP proxy for the USER/SITE/OPEN log-on kinds that records
 the client's commands in DIR/proxy-commands.txt and relays to "ftp"), "drop" (closes the
 connection at the first command after log-on), "silent" (stops answering after log-on),
 "mute" (greets, then never answers), "stalldata" (answers the log-on and folder commands,
@@ -72,7 +72,7 @@ def free_port_range(count):
 
 # ---- pyftpdlib servers ----
 
-def make_ftp_server(state, sock, passive_ports, throttled):
+def make_ftp_server(state, sock, passive_ports, throttled, greeting=None):
     from pyftpdlib.authorizers import DummyAuthorizer
     from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
     from pyftpdlib.servers import FTPServer
@@ -85,7 +85,13 @@ def make_ftp_server(state, sock, passive_ports, throttled):
     authorizer.override_perm(USER, os.path.join(home, "nodelete"), perm="elrawMT", recursive=True)
 
     class Handler(FTPHandler):
-        pass
+        def handle(self):
+            if greeting is None:
+                return super().handle()
+            # Middle lines that begin with the code and a hyphen, as real servers send.
+            self.on_connect()
+            self.push("".join("220-%s\r\n" % line for line in greeting[:-1]))
+            self.respond("220 " + greeting[-1])
 
     Handler.authorizer = authorizer
     Handler.passive_ports = passive_ports
@@ -367,12 +373,13 @@ def serve(state):
     logging.basicConfig(filename=os.path.join(state, "ftpserver.log"), level=logging.WARNING)
 
     passive = free_port_range(PASSIVE_PORT_COUNT)
-    ftp_sock, slow_sock = listening_socket(), listening_socket()
-    ftp_port, slow_port = ftp_sock.getsockname()[1], slow_sock.getsockname()[1]
+    ftp_sock, slow_sock, banner_sock = listening_socket(), listening_socket(), listening_socket()
+    ftp_port = ftp_sock.getsockname()[1]
     make_ftp_server(state, ftp_sock, passive, throttled=False)
     make_ftp_server(state, slow_sock, passive, throttled=True)
+    make_ftp_server(state, banner_sock, passive, throttled=False, greeting=("a", "b", "c"))
 
-    ports = {"ftp": ftp_port, "slow": slow_port}
+    ports = {"ftp": ftp_port, "slow": slow_sock.getsockname()[1], "banner": banner_sock.getsockname()[1]}
     for name, session in (("drop", dropping_session), ("silent", silent_session),
                           ("proxy", lambda c: ProxySession(c, state, ftp_port).run()),
                           ("mute", lambda c: mute_session(c, recorder(state, "mute"))),

@@ -121,6 +121,21 @@ TEST(FtpClient, MakesEntersAndDeletes) {
   Client.Quit();
 }
 
+// Real servers greet with several lines: the log-on and the commands after it
+// must each get their own answers, not the greeting's later lines.
+TEST(FtpClient, MultiLineGreetingIsOneReply) {
+  TFtpClient Client;
+  SetUpClient(Client, "banner");
+  Client.Connect();
+  std::string Local = LocalPath("greeted.txt");
+  WritePatternFile(Local, 100);
+  Client.Put(Local, "greeted.txt");
+  EXPECT_TRUE(SameContents(Local, HomePath("greeted.txt")));
+  Client.Delete("greeted.txt");
+  EXPECT_FALSE(FileExists(HomePath("greeted.txt")));
+  Client.Quit();
+}
+
 // EnterDir skips the folder command only where the session is known to be: a
 // stale guess would put the file into the wrong folder.
 TEST(FtpClient, EnterDirLandsEveryUploadInItsFolder) {
