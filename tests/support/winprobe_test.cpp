@@ -121,6 +121,9 @@ TEST_F(WinProbe, ReadsTextsAndStatesAsTheWindowShowsThem) {
   EXPECT_EQ(StatusPanelText(Status, 0), "Prêt");
   EXPECT_EQ(StatusPanelText(Status, 1), "Connecté à l'hôte");
   EXPECT_EQ(StatusPanelText(Status, 2), "");
+  // The sample's panels end at 150 and 320.
+  EXPECT_EQ(StatusPanelRect(Status, 0).right, 150);
+  EXPECT_EQ(StatusPanelRect(Status, 1).right, 320);
 
   EXPECT_TRUE(IsEnabled(FindControl(Top, "CountButton")));
   EXPECT_FALSE(IsEnabled(FindControl(Top, "DeleteButton")));
