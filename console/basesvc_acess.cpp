@@ -15,10 +15,10 @@
 #include "shared/commonhelpers.h"
 
 namespace {
-const TFormDef MainForm{677, 569, fbSizeable, 558, 468};
-// The text panels are a little wider than 45 so that their words are whole in
-// the fonts that stand in for "MS Sans Serif".
-const int StatusPanelWidths[] = {56, 30, 50, 30, 0};
+const TFormDef MainForm{677, 569, fbSizeable, 558, 468, "MS Sans Serif", 14};
+// "Service" in the form's font needs 50 pixels to show whole, 5 more than
+// the other text panel.
+const int StatusPanelWidths[] = {50, 30, 45, 30, 0};
 }  // namespace
 
 const TControlDef<TSvcWndBase> TSvcWndBase::Controls[] = {

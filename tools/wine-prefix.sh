@@ -4,7 +4,8 @@
 #         is set, uses that display), so that programs can
 #         show real windows, and records its number in xvfb-display beside the
 #         prefix (tools/wine-run reads it). Then boots the prefix on first use
-#         and waits for the boot to settle, then keeps one wineserver, and
+#         and waits for the boot to settle, copies Wine's own fonts into it,
+#         then keeps one wineserver, and
 #         through KEEPALIVE_EXE Wine's system processes, alive for the run (Wine
 #         stops services a few seconds after the last program exits). They start
 #         here with no terminal, so no test waits on them.
@@ -18,6 +19,7 @@ display_file=$run_dir/xvfb-display
 xvfb_pid_file=$run_dir/xvfb-pid
 # The build folder's own way to start Wine (32- or 64-bit, this prefix, this display).
 wine_run=$run_dir/wine-run
+wine_fonts=/usr/share/wine/fonts
 
 xvfb_running() {
   [ -f "$display_file" ] && [ -f "$xvfb_pid_file" ] && kill -0 "$(cat "$xvfb_pid_file")" 2>/dev/null &&
@@ -76,6 +78,16 @@ case $action in
       "$wine_run" wineboot -i </dev/null >/dev/null 2>&1
       wineserver -w
       touch "$WINEPREFIX/.booted"
+    fi
+    # Wine draws the caption buttons with Marlett and its dialogs in Tahoma;
+    # Debian ships them apart (fonts-wine), in a folder that this wine64 build
+    # does not search, so the prefix gets its own copies (a prefix booted before
+    # too). Without them the captions show letters in place of their buttons.
+    if [ -d "$wine_fonts" ]; then
+      mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+      cp -u "$wine_fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/"
+    else
+      echo "$0: $wine_fonts is missing (tools/setup.sh installs fonts-wine): captions show letters in place of their buttons" >&2
     fi
     # No window manager runs on the virtual display: Wine draws the frames and
     # captions itself, so that screenshots show windows as a person sees them.

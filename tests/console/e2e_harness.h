@@ -134,9 +134,9 @@ protected:
   }
   // The colour at the middle of a status-bar LED, as the screen shows it.
   static COLORREF LedColour(int Panel) {
-    static const int LedLeft[] = {0, 56, 0, 136};  // the panels' left edges
     HWND Bar = Control("SbMain");
-    POINT At{LedLeft[Panel] + 6, 0};
+    const RECT Place = StatusPanelRect(Bar, Panel);
+    POINT At{Place.left + 6, 0};
     RECT Client;
     GetClientRect(Bar, &Client);
     At.y = (Client.bottom - 13) / 2 + 6;

@@ -1,5 +1,5 @@
 // SaveWindowPng: what the screen shows of a window, as a PNG file.
-#include "support/pngwriter.h"
+#include "support/pngfile.h"
 #include "support/waitfor.h"
 #include "support/winprobe.h"
 
@@ -25,10 +25,10 @@ void WaitUntilPainted(HWND Window) {
   }, PaintTimeoutMs, PollMs);
 }
 
-// The screen rectangle as rows of RGB bytes, top row first; empty on failure.
-std::vector<uint8_t> CaptureScreen(const RECT& Area) {
+// What the screen shows of the rectangle; empty pixels on failure.
+TPixels CaptureScreen(const RECT& Area) {
+  TPixels Picture;
   const int Width = Area.right - Area.left, Height = Area.bottom - Area.top;
-  std::vector<uint8_t> Rgb;
   HDC Screen = GetDC(nullptr);
   HDC Memory = CreateCompatibleDC(Screen);
   BITMAPINFO Info{};
@@ -45,17 +45,16 @@ std::vector<uint8_t> CaptureScreen(const RECT& Area) {
     if (BitBlt(Memory, 0, 0, Width, Height, Screen, Area.left, Area.top, SRCCOPY | CAPTUREBLT)) {
       GdiFlush();
       const auto* Bgrx = static_cast<const uint8_t*>(Bits);
-      Rgb.reserve(size_t(Width) * Height * 3);
-      for (size_t Pixel = 0; Pixel < size_t(Width) * Height; ++Pixel) {
-        Rgb.insert(Rgb.end(), {Bgrx[Pixel * 4 + 2], Bgrx[Pixel * 4 + 1], Bgrx[Pixel * 4]});
-      }
+      Picture.Width = Width;
+      Picture.Height = Height;
+      Picture.Bgra.assign(Bgrx, Bgrx + size_t(Width) * Height * 4);
     }
     SelectObject(Memory, Old);
     DeleteObject(Dib);
   }
   DeleteDC(Memory);
   ReleaseDC(nullptr, Screen);
-  return Rgb;
+  return Picture;
 }
 }  // namespace
 
@@ -69,14 +68,13 @@ bool SaveWindowPng(HWND Window, const std::string& PngPath) {
   RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   WaitUntilPainted(Window);
 
-  std::vector<uint8_t> Picture = CaptureScreen(Area);
-  for (int Capture = 1; Capture < MaxCaptures && !Picture.empty(); ++Capture) {
+  TPixels Picture = CaptureScreen(Area);
+  for (int Capture = 1; Capture < MaxCaptures && !Picture.Bgra.empty(); ++Capture) {
     Sleep(PollMs);
-    std::vector<uint8_t> Next = CaptureScreen(Area);
-    const bool Settled = Next == Picture;
+    TPixels Next = CaptureScreen(Area);
+    const bool Settled = Next.Bgra == Picture.Bgra;
     Picture = std::move(Next);
     if (Settled) { break; }
   }
-  return !Picture.empty() &&
-         WritePng(PngPath, Area.right - Area.left, Area.bottom - Area.top, Picture);
+  return WritePng(PngPath, Picture);
 }

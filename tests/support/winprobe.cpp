@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include <vector>
 
 #include "support/waitfor.h"
@@ -126,6 +128,17 @@ std::string StatusPanelText(HWND StatusBar, int Panel) {
   }
   Text.resize(Text.find('\0'));
   return Text;
+}
+
+RECT StatusPanelRect(HWND StatusBar, int Panel) {
+  RECT Rect{};
+  if (ProcessOf(StatusBar) == GetCurrentProcessId()) {
+    SendWithTimeout(StatusBar, SB_GETRECT, Panel, reinterpret_cast<LPARAM>(&Rect), 0);
+    return Rect;
+  }
+  std::string Buffer(sizeof Rect, '\0');
+  if (ReadThroughProcess(StatusBar, SB_GETRECT, Panel, Buffer)) { std::memcpy(&Rect, Buffer.data(), sizeof Rect); }
+  return Rect;
 }
 
 bool IsEnabled(HWND Window) { return IsWindowEnabled(Window) != FALSE; }

@@ -21,6 +21,8 @@ std::string WindowText(HWND Window);
 // The text of one panel of a status bar; for another process's status bar,
 // read through memory in that process.
 std::string StatusPanelText(HWND StatusBar, int Panel);
+// Where a panel lies in its status bar's client area; empty when unknown.
+RECT StatusPanelRect(HWND StatusBar, int Panel);
 bool IsEnabled(HWND Window);
 bool IsShown(HWND Window);
 // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.
