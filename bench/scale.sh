@@ -52,7 +52,8 @@ curl_once() {
   echo "$t1 - $t0" | bc
 }
 
-echo "x86_64 build under wine64; $(nproc) cores; $(date -u +%F)"
+if grep -q wine64 "$build/wine-run"; then kind="x86_64 build under wine64"; else kind="i686 build under wine"; fi
+echo "$kind; $(nproc) cores; $(date -u +%F)"
 printf '%-6s | %-38s | %-44s | %-26s\n' files "idle cycle CPU ms (us/file) / ref, ratio" \
   "first FTP cycle s / curl, ratio / Winsock, ratio" "first COPY cycle s / ref, ratio"
 for n in $sizes; do
