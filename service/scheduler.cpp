@@ -1,5 +1,6 @@
 // The scheduler of TBaseOrdanixService: when a cycle is due, and the loop that
 // runs cycles and keeps the control requests flowing.
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -56,7 +57,9 @@ void TBaseOrdanixService::ComputeNextRun() {
     const double Next = Times.NextAfter(Current);
     FNextRun = Next >= 0 ? Today + Next : Today + 1 + Times.Nearest(0);
   } else {
-    FNextRun = Current + FConfig->TimeBetweenActions / SecsPerDay;
+    // However small the interval (a hand-edited file may even hold a negative
+    // one), the loop has its turn between two cycles instead of spinning.
+    FNextRun = Current + std::max(FConfig->TimeBetweenActions / SecsPerDay, IdleSleepMs / MSecsPerDay);
   }
 }
 

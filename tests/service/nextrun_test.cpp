@@ -27,17 +27,20 @@ TEST_F(NextRun, IntervalModeRunsFiveSecondsAfterStartThenAfterEachCycle) {
   EXPECT_EQ(Next(), "2024-05-31 10:08:30.250");
 }
 
-TEST_F(NextRun, IntervalOfZeroOrLessIsDueAsSoonAsTheClockMoves) {
-  Service->Config.TimeBetweenActions = 0;
-  At(10, 0, 0);
-  Service->ComputeNextRun();
-  EXPECT_FALSE(Service->TimeToRun());
-  Service->Clock.Advance(1);
-  EXPECT_TRUE(Service->TimeToRun());
-
-  Service->Config.TimeBetweenActions = -5;
-  Service->ComputeNextRun();
-  EXPECT_TRUE(Service->TimeToRun());
+// An interval of zero, or one below zero from a hand-edited file, does not let
+// cycles spin: the next one waits for the loop's next 100 ms turn.
+TEST_F(NextRun, IntervalOfZeroOrLessWaitsForTheLoopsNextTurn) {
+  for (int Interval : {0, -5}) {
+    SCOPED_TRACE(Interval);
+    Service->Config.TimeBetweenActions = Interval;
+    At(10, 0, 0);
+    Service->ComputeNextRun();
+    EXPECT_EQ(Next(), "2024-05-31 10:00:00.100");
+    Service->Clock.Advance(99);
+    EXPECT_FALSE(Service->TimeToRun());
+    Service->Clock.Advance(2);
+    EXPECT_TRUE(Service->TimeToRun());
+  }
 }
 
 TEST_F(NextRun, FirstRunWaitsForTheNearestListedTimeOnlyWhenItIsLater) {
