@@ -5,6 +5,7 @@
 
 #include "rtl/files.h"
 #include "rtl/inifiles.h"
+#include "rtl/meminifile.h"
 #include "support/scratchdir.h"
 
 class IniFileTest : public testing::Test {
@@ -88,4 +89,18 @@ TEST_F(IniFileTest, RefusedWriteRaisesWithTheFileName) {
   } catch (const EIniFileException& E) {
     EXPECT_EQ(E.Message(), "Unable to write to " + Bad);
   }
+}
+
+// The console keeps its settings in a file read whole into memory; its names
+// ignore case as the profile functions' do, so a hand-edited "[general]" still
+// gives the remembered PC, and a write lands in that section, not a new one.
+TEST_F(IniFileTest, InMemoryFileNamesIgnoreCaseToo) {
+  WriteFile("[general]\r\nremotepc=OTHERPC\r\n");
+  {
+    TMemIniFile Ini(Path);
+    EXPECT_EQ(Ini.ReadString("General", "RemotePC", ""), "OTHERPC");
+    Ini.WriteString("GENERAL", "RemotePc", "THIRD");
+    Ini.UpdateFile();
+  }
+  EXPECT_EQ(ReadTextFile(Path), "[general]\r\nremotepc=THIRD\r\n\r\n");
 }
