@@ -10,9 +10,9 @@
 #include "shared/ftpdirs.h"
 
 bool TTransportSvc::ProcessFile(const std::string& FileName, const std::string& /*EntryParam*/, bool& Continue) {
-  // A stop that has arrived but not yet been dispatched ends the pass as well:
-  // the session is cancelled, so every further file would only fail.
-  if (Terminated() || Status() == SERVICE_STOP_PENDING) {
+  // A stop that is queued but not yet dispatched ends the pass as well: no file
+  // is begun after it (the session is cancelled, so it could only fail).
+  if (CheckUrgentControl()) {
     Continue = false;
     return false;
   }

@@ -16,6 +16,7 @@ TTransportSvc::TTransportSvc() : TBaseOrdanixService("TransportSvc", "TALVIREN T
   FControlPipeName = "TrSvcControl";
   FLogName = "norvask.log";
   FConfig = &FTransportConfig;
+  IdFTP.OnWork = [this] { TransferMoved(); };
 }
 
 bool TTransportSvc::Startup() {
@@ -33,9 +34,22 @@ bool TTransportSvc::Startup() {
 
 // A stop is never refused here, so the FTP session can be given up for good: a
 // server or a line that went quiet would otherwise hold the service thread for
-// the hour of the read time-out. The file in transfer fails and is sent again
-// at the next start.
-void TTransportSvc::StopRequested() { IdFTP.Cancel(); }
+// the hour of the read time-out. A file that is still moving goes on to its end,
+// and the stop is served after it; one that stalls for the wait hint is cut, fails
+// and is sent again at the next start. Windows gives a shutdown only seconds: it
+// cuts at once.
+void TTransportSvc::StopRequested(DWORD Code) { IdFTP.Cancel(Code == SERVICE_CONTROL_SHUTDOWN ? 0 : WaitHint); }
+
+// While a stop waits for a file that is still moving, the manager (and the
+// console) hear of it a few times per wait hint: it is a stop going on, not a
+// hung service.
+void TTransportSvc::TransferMoved() {
+  if (Status() != SERVICE_STOP_PENDING) { return; }
+  const DWORD Now = GetTickCount();
+  if (Now - FLastStopReport < WaitHint / 4) { return; }
+  FLastStopReport = Now;
+  ReportStatus();
+}
 
 bool TTransportSvc::Shutdown() {
   if (IsFtp()) {

@@ -14,7 +14,7 @@ public:
   TTransportConfig& Config() { return FTransportConfig; }
 
 protected:
-  void StopRequested() override;
+  void StopRequested(DWORD Code) override;
   bool Startup() override;
   bool Shutdown() override;
   void AfterDestination() override;
@@ -28,6 +28,8 @@ protected:
   std::string DestinationText() const;
   static void RenameCorToScb(const std::string& Folder);
 
+  // The file in transfer moved: a stop that waits for it is reported as going on.
+  void TransferMoved();
   void EnsureConnected();
   void DialUp();
   void HangUpAfterDelay();
@@ -41,6 +43,7 @@ protected:
   bool FTransferring = false;
   std::string FLastRemoteFolder;
   std::string FDialledEntry;
+  DWORD FLastStopReport = 0;  // tick count of TransferMoved's last report
 
 private:
   // Only the transport kind FTP sends by FTP; every other kind copies.

@@ -15,6 +15,12 @@ constexpr DWORD UploadBufferSize = 1024 * 1024;
 // How long an aborted transfer waits for the server's answers before giving up
 // the session.
 constexpr DWORD AbortReplyTimeoutMs = 10000;
+// What the system may hold of a file that the line has not carried yet. Left to
+// itself, it may take in megabytes on a slow line; those then move unseen, and a
+// stop that waits only while the file moves would take them for a stall.
+constexpr int DataSendBufferSize = 256 * 1024;
+// How long a cancelled client waits for the server's word on its ABOR or QUIT.
+constexpr DWORD GoodbyeTimeoutMs = 2000;
 
 uint16_t CheckedPort(int Port) {
   if (Port <= 0 || Port > 65535) {
@@ -34,12 +40,29 @@ THandle OpenLocalFile(const std::string& Name) {
   return File;
 }
 
+// Marks the waits of a scope as finishing: a cancel with a stall limit lets them
+// go on while something moves.
+class TFinishingScope {
+public:
+  explicit TFinishingScope(TFtpCancel& Cancel) : FCancel(Cancel), FWas(Cancel.Finishing()) { FCancel.SetFinishing(true); }
+  ~TFinishingScope() { FCancel.SetFinishing(FWas); }
+  TFinishingScope(const TFinishingScope&) = delete;
+  TFinishingScope& operator=(const TFinishingScope&) = delete;
+
+private:
+  TFtpCancel& FCancel;
+  bool FWas;
+};
+
 }  // namespace
 
 TFtpClient::TFtpClient() {
   WSADATA Data;
   WSAStartup(MAKEWORD(2, 2), &Data);
-  for (TFtpSocket* Socket : {&FControl, &FData, &FListener}) { Socket->SetCancelEvent(FCancelEvent.Handle()); }
+  for (TFtpSocket* Socket : {&FControl, &FData, &FListener}) { Socket->SetCancel(FCancel); }
+  FData.SetOnSent([this] {
+    if (OnWork) { OnWork(); }
+  });
 }
 
 TFtpClient::~TFtpClient() {
@@ -77,7 +100,7 @@ TFtpReply TFtpClient::ReadReply(DWORD TimeoutMs) {
 }
 
 void TFtpClient::CheckCancelled() {
-  if (FCancelled) {
+  if (FCancel.Requested()) {
     Disconnect();
     throw EFtpCancelled();
   }
@@ -85,14 +108,18 @@ void TFtpClient::CheckCancelled() {
 
 TFtpReply TFtpClient::Command(const std::string& Line) {
   CheckCancelled();
+  return Exchange(Line, WaitLimit());
+}
+
+TFtpReply TFtpClient::Exchange(const std::string& Line, DWORD TimeoutMs) {
   RequireConnected();
   try {
-    FControl.SendText(Line + "\r\n", WaitLimit());
+    FControl.SendText(Line + "\r\n", TimeoutMs);
   } catch (...) {
     Disconnect();
     throw;
   }
-  return ReadReply(WaitLimit());
+  return ReadReply(TimeoutMs);
 }
 
 TFtpReply TFtpClient::CommandOk(const std::string& Line) {
@@ -179,13 +206,15 @@ void TFtpClient::MakeDir(const std::string& Path) { CommandOk("MKD " + Path); }
 void TFtpClient::Delete(const std::string& RemoteName) { CommandOk("DELE " + RemoteName); }
 
 void TFtpClient::Quit() {
-  if (FCancelled) {
+  if (FCancel.AtOnce()) {
     Disconnect();
   }
   if (!FControl.IsOpen()) {
     return;
   }
-  Command("QUIT");  // whatever the server answers, the session ends
+  // Whatever the server answers, the session ends.
+  TFinishingScope Goodbye(FCancel);
+  Exchange("QUIT", FCancel.Requested() ? GoodbyeTimeoutMs : WaitLimit());
   Disconnect();
 }
 
@@ -197,10 +226,7 @@ void TFtpClient::Abort() {
   }
 }
 
-void TFtpClient::Cancel() {
-  FCancelled = true;
-  FCancelEvent.SetEvent();
-}
+void TFtpClient::Cancel(DWORD StallMs) { FCancel.Request(StallMs); }
 
 void TFtpClient::BeginTransfer() {
   TLockGuard Guard(FTransferLock);
@@ -269,7 +295,7 @@ void TFtpClient::SendFile(HANDLE File) {
       return;
     }
     // Sends that never have to wait would not see the events: look between pieces.
-    if (FCancelled) {
+    if (FCancel.AtOnce()) {
       throw EFtpCancelled();
     }
     if (FAbortRequested) {
@@ -297,12 +323,12 @@ TFtpReply TFtpClient::StartStore(const std::string& RemoteName) {
 
 // The server owes the reply to STOR and the one to ABOR; a session that does
 // not give them in time is closed.
-void TFtpClient::FinishAbortedTransfer() {
+void TFtpClient::FinishAbortedTransfer(DWORD TimeoutMs) {
   try {
-    FControl.SendText("ABOR\r\n", AbortReplyTimeoutMs);
+    FControl.SendText("ABOR\r\n", TimeoutMs);
     FData.Close();
-    ReadReply(AbortReplyTimeoutMs);
-    ReadReply(AbortReplyTimeoutMs);
+    ReadReply(TimeoutMs);
+    ReadReply(TimeoutMs);
   } catch (const Exception&) {
     Disconnect();
   }
@@ -318,6 +344,9 @@ void TFtpClient::Put(const std::string& LocalFile, const std::string& RemoteName
   TScopeExit TransferEnd([this] { EndTransfer(); });
 
   OpenDataChannel();
+  // From STOR on, the server holds the file under its name: a cancel with a
+  // stall limit lets it go on to its end rather than leave it cut.
+  TFinishingScope Finishing(FCancel);
   TFtpReply Reply = StartStore(RemoteName);
   if (!Reply.Preliminary()) {
     RaiseReply(Reply);
@@ -327,13 +356,19 @@ void TFtpClient::Put(const std::string& LocalFile, const std::string& RemoteName
       FData.Accept(FListener, ConnectTimeout, FAbortEvent.Handle());
       FListener.Close();
     }
+    FData.LimitSendBuffer(DataSendBufferSize);
     SendFile(File.Get());
     FData.CloseGracefully();
   } catch (const EFtpCancelled&) {
-    Disconnect();
+    // A file cut after a stall: the server hears so, when it still listens.
+    if (FCancel.AtOnce()) {
+      Disconnect();
+    } else {
+      FinishAbortedTransfer(GoodbyeTimeoutMs);
+    }
     throw;
   } catch (const EFtpAborted&) {
-    FinishAbortedTransfer();
+    FinishAbortedTransfer(AbortReplyTimeoutMs);
     throw;
   } catch (const Exception&) {
     // The server's word on the failed transfer says more than the socket's.

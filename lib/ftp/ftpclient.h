@@ -7,8 +7,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "ftp/ftpcancel.h"
 #include "ftp/ftplogon.h"
 #include "ftp/ftpreply.h"
 #include "ftp/ftpsocket.h"
@@ -29,6 +31,8 @@ public:
   DWORD ReadTimeout = 0;        // ms for every wait on the server; 0 = no limit
   DWORD ConnectTimeout = 30000; // ms for every TCP connect
   TFtpProxySettings ProxySettings;
+  // Called on the uploading thread each time more of a file goes out.
+  std::function<void()> OnWork;
 
   // False once the server has closed the control connection.
   bool Connected();
@@ -48,13 +52,19 @@ public:
   // session stays usable (or is closed when the server does not answer).
   // Does nothing when no transfer runs.
   void Abort();
-  // Gives the client up, from any thread, for good: the wait in progress (connect,
-  // reply, accept or send) ends at once, the session closes and every later call
-  // that would talk to the server raises EFtpCancelled. A program that is being
-  // stopped is thus never held by a server or a line that went quiet.
-  void Cancel();
+  // Gives the client up, from any thread, for good; every later call that would
+  // talk to the server raises EFtpCancelled. With StallMs 0 the wait in progress
+  // (connect, reply, accept or send) ends at once and the session closes: a
+  // program that is going down is never held by a server or a line that went
+  // quiet. With a stall limit, only the waits before a file goes out end at once:
+  // a file the server has begun to store goes on to its end, data and reply, for
+  // as long as something moves, and is cut (with ABOR, when the server still
+  // answers) after StallMs in which nothing moved; the goodbye of Quit is still
+  // said. Cancel(0) after a stall limit ends the rest at once.
+  void Cancel(DWORD StallMs = 0);
   // Says goodbye and closes; socket failures raise after the connection is closed.
-  // A cancelled client closes without a word.
+  // A client cancelled at once closes without a word; one cancelled with a stall
+  // limit gives the server only a short while to answer.
   void Quit();
   // Closes without a word to the server.
   void Disconnect();
@@ -67,6 +77,7 @@ private:
   void CheckCancelled();
   // Sends one command and reads its reply; a socket failure closes the session.
   TFtpReply Command(const std::string& Line);
+  TFtpReply Exchange(const std::string& Line, DWORD TimeoutMs);
   TFtpReply ReadReply(DWORD TimeoutMs);
   // The command's reply when it is positive (2xx); otherwise raises with its text.
   TFtpReply CommandOk(const std::string& Line);
@@ -78,7 +89,8 @@ private:
   void OpenActiveDataChannel();
   TFtpReply StartStore(const std::string& RemoteName);
   void SendFile(HANDLE File);
-  void FinishAbortedTransfer();
+  // Sends ABOR and reads the two replies the server owes, each within TimeoutMs.
+  void FinishAbortedTransfer(DWORD TimeoutMs);
   void BeginTransfer();
   void EndTransfer();
 
@@ -93,8 +105,7 @@ private:
   // Set with the event by Abort; read without the lock by the sending thread.
   std::atomic<bool> FAbortRequested{false};
   TEvent FAbortEvent;
-  // Set once by Cancel and never reset; every socket of the session waits on it.
-  std::atomic<bool> FCancelled{false};
-  TEvent FCancelEvent;
+  // Requested by Cancel and never withdrawn; every socket of the session waits on it.
+  TFtpCancel FCancel;
   std::string FWorkingDir;  // the absolute folder the session entered last; empty when unknown
 };

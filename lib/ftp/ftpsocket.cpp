@@ -46,24 +46,54 @@ void TFtpSocket::Attach(SOCKET Socket) {
 
 bool TFtpSocket::WaitFor(long Events, DWORD TimeoutMs, HANDLE AbortEvent) {
   // The cancel goes before the socket, so that it wins over a socket that is
-  // ready at the same time; the abort goes after it.
-  HANDLE Handles[3];
-  DWORD Count = 0;
-  if (FCancelEvent) { Handles[Count++] = FCancelEvent; }
-  const DWORD SocketSlot = Count;
-  Handles[Count++] = FEvent;
-  if (AbortEvent) { Handles[Count++] = AbortEvent; }
+  // ready at the same time; the abort goes after it. A cancel with a stall limit
+  // that finds the client finishing is seen once: from then on the wait is only
+  // shortened to that limit.
+  bool Stalling = false;
+  DWORD StallStart = 0;
   for (;;) {
-    const DWORD Waited = WaitForMultipleObjects(Count, Handles, FALSE, TimeoutMs);
+    HANDLE Handles[4];
+    DWORD Count = 0;
+    DWORD AtOnceSlot = MAXDWORD, StalledSlot = MAXDWORD;
+    if (FCancel) {
+      AtOnceSlot = Count;
+      Handles[Count++] = FCancel->AtOnceEvent();
+      if (!Stalling) {
+        StalledSlot = Count;
+        Handles[Count++] = FCancel->StalledEvent();
+      }
+    }
+    const DWORD SocketSlot = Count;
+    Handles[Count++] = FEvent;
+    if (AbortEvent) { Handles[Count++] = AbortEvent; }
+
+    DWORD Wait = TimeoutMs;
+    bool StallEndsWait = false;
+    if (Stalling) {
+      const DWORD Waited = GetTickCount() - StallStart;
+      const DWORD Left = Waited < FCancel->StallMs() ? FCancel->StallMs() - Waited : 0;
+      if (Left <= Wait) {
+        Wait = Left;
+        StallEndsWait = true;
+      }
+    }
+    const DWORD Waited = WaitForMultipleObjects(Count, Handles, FALSE, Wait);
     if (Waited == WAIT_TIMEOUT) {
+      if (StallEndsWait) { throw EFtpCancelled(); }
       return false;
     }
     const DWORD Slot = Waited - WAIT_OBJECT_0;
     if (Slot >= Count) {
       RaiseSocketError(static_cast<int>(GetLastError()));
     }
-    if (Slot < SocketSlot) {
+    if (Slot == AtOnceSlot) {
       throw EFtpCancelled();
+    }
+    if (Slot == StalledSlot) {
+      if (!FCancel->Finishing()) { throw EFtpCancelled(); }
+      Stalling = true;
+      StallStart = GetTickCount();
+      continue;
     }
     if (Slot > SocketSlot) {
       throw EFtpAborted();
@@ -165,6 +195,7 @@ void TFtpSocket::SendAll(const char* Data, size_t Size, DWORD TimeoutMs, HANDLE 
     if (Sent > 0) {
       Data += Sent;
       Size -= static_cast<size_t>(Sent);
+      if (FOnSent) { FOnSent(); }
       continue;
     }
     int Error = WSAGetLastError();
@@ -206,6 +237,10 @@ sockaddr_in TFtpSocket::LocalAddress() const {
     RaiseSocketError(WSAGetLastError());
   }
   return Address;
+}
+
+void TFtpSocket::LimitSendBuffer(int Bytes) {
+  setsockopt(FSocket, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&Bytes), sizeof(Bytes));
 }
 
 void TFtpSocket::CloseGracefully() {

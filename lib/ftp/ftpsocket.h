@@ -1,12 +1,15 @@
 // One TCP socket of the FTP client, IPv4 only. The socket is non-blocking and every
-// wait goes through its event, so a wait can also end on the session's cancel event,
+// wait goes through its event, so a wait can also end on the session's cancel,
 // on an abort event handed to the call (both set from another thread) or on a
 // time-out. Failures raise EFtpError.
 #pragma once
 #include <winsock2.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "ftp/ftpcancel.h"
 
 class TFtpSocket {
 public:
@@ -16,8 +19,11 @@ public:
   TFtpSocket& operator=(const TFtpSocket&) = delete;
 
   bool IsOpen() const { return FSocket != INVALID_SOCKET; }
-  // Once Event is set, every wait of this socket raises EFtpCancelled.
-  void SetCancelEvent(HANDLE Event) { FCancelEvent = Event; }
+  // Once Cancel is requested, the waits of this socket raise EFtpCancelled: at
+  // once, or after its stall limit without movement while the client is finishing.
+  void SetCancel(const TFtpCancel& Cancel) { FCancel = &Cancel; }
+  // Called each time the system takes more bytes to send.
+  void SetOnSent(std::function<void()> OnSent) { FOnSent = std::move(OnSent); }
   void Connect(const std::string& Host, uint16_t Port, DWORD TimeoutMs);
   // Connect in two halves, so that other work can go on while the connection is
   // made: the first starts it, the second waits until it is made (or raises).
@@ -38,6 +44,8 @@ public:
   // True when the peer has closed the connection or it broke (never waits).
   bool PeerClosed();
   sockaddr_in LocalAddress() const;
+  // Caps what the system queues for sending (SO_SNDBUF).
+  void LimitSendBuffer(int Bytes);
   // Sends what is queued, then closes.
   void CloseGracefully();
   // Closes the socket; the object can open another one.
@@ -50,7 +58,8 @@ private:
 
   SOCKET FSocket = INVALID_SOCKET;
   WSAEVENT FEvent = WSA_INVALID_EVENT;
-  HANDLE FCancelEvent = nullptr;
+  const TFtpCancel* FCancel = nullptr;
+  std::function<void()> FOnSent;
   bool FConnecting = false;  // StartConnect left the connection under way
 };
 

@@ -58,10 +58,17 @@ void TService::DispatchControl(DWORD Code) {
   }
 }
 
-void TService::ControlRequested(DWORD Code) {
-  if (Code != SERVICE_CONTROL_STOP && Code != SERVICE_CONTROL_SHUTDOWN) { return; }
-  EnterStopPending();
-  StopRequested();
+bool TService::QueueControl(DWORD Code, DWORD ServiceThreadId) {
+  // Held across the post: the service thread cannot end the stop (and report
+  // it stopped) before it has been reported pending here. A service that has
+  // already ended hears of nothing more.
+  TLockGuard Guard(FStatusLock);
+  if (!PostThreadMessageA(ServiceThreadId, CM_SERVICE_CONTROL_CODE, Code, 0)) { return false; }
+  if ((Code == SERVICE_CONTROL_STOP || Code == SERVICE_CONTROL_SHUTDOWN) && !Terminated()) {
+    EnterStopPending();
+    StopRequested(Code);
+  }
+  return true;
 }
 
 void TService::EnterStopPending() {

@@ -41,10 +41,11 @@ public:
   // Run by the service main routine on the service thread: start, execute, and
   // the stopped status at the end.
   void Run();
-  // Run by the control handler, on the dispatcher's thread, for every request
-  // before it is queued for the service thread: a stop or shutdown is reported
-  // as pending at once and StopRequested may end what the service thread waits on.
-  void ControlRequested(DWORD Code);
+  // Run by the control handler, on the dispatcher's thread: queues the request
+  // for the service thread. Once a stop or shutdown is queued, it is reported as
+  // pending at once and StopRequested may end what the service thread waits on.
+  // False when the request could not be queued: then nothing has changed.
+  bool QueueControl(DWORD Code, DWORD ServiceThreadId);
   // Set by the service main routine once the manager knows the service.
   void SetStatusHandle(SERVICE_STATUS_HANDLE Handle) { FStatusHandle = Handle; }
 
@@ -57,9 +58,9 @@ protected:
   // The service's work; the service ends when it returns. By default it only
   // serves control requests.
   virtual void ServiceExecute();
-  // A stop or shutdown has arrived and waits for the service thread; runs on the
+  // A stop or shutdown (Code) has been queued for the service thread; runs on the
   // dispatcher's thread, so it must only signal (cancel a wait), never block.
-  virtual void StopRequested() {}
+  virtual void StopRequested(DWORD /*Code*/) {}
 
   void SetStatus(DWORD State);
 

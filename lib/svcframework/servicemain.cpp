@@ -7,12 +7,11 @@ namespace {
 TService* FService = nullptr;
 std::atomic<DWORD> FServiceThreadId{0};
 
-// Runs on the dispatcher's thread: the service hears of the request at once, and
-// the request goes to the service thread's queue.
+// Runs on the dispatcher's thread: the request goes to the service thread's queue,
+// and the service hears of a stop at once.
 DWORD WINAPI ControlHandler(DWORD Control, DWORD, LPVOID, LPVOID) {
   const DWORD Thread = FServiceThreadId;
-  if (Thread != 0) { FService->ControlRequested(Control); }
-  if (Thread == 0 || !PostThreadMessageA(Thread, CM_SERVICE_CONTROL_CODE, Control, 0)) {
+  if (Thread == 0 || !FService->QueueControl(Control, Thread)) {
     return Control == SERVICE_CONTROL_INTERROGATE ? NO_ERROR : ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
   }
   return NO_ERROR;

@@ -13,7 +13,9 @@ throttled), "banner" (the same, greeting with a multi-line reply), "proxy" (a sc
 the client's commands in DIR/proxy-commands.txt and relays to "ftp"), "drop" (closes the
 connection at the first command after log-on), "silent" (stops answering after log-on),
 "mute" (greets, then never answers), "stalldata" (answers the log-on and folder commands,
-then stops reading the data connection of an upload after STALL_BYTES bytes), "blackhole"
+then stops reading the data connection of an upload after STALL_BYTES bytes while its
+control connection still answers ABOR and QUIT), "trickle" (pyftpdlib reading uploads
+at TRICKLE bytes a second), "blackhole"
 (never accepts a connection: its queue is full), "http" and "httpauth" (tinyproxy, the
 second with Basic authorisation). "mute" and "stalldata" append what they got to
 DIR/<name>.txt: the commands, and "stalled after N bytes" once an upload stalls.
@@ -32,6 +34,7 @@ USER, PASSWORD = "norvask", "s3cret"
 PROXY_USER, PROXY_PASSWORD = "puser", "ppass"
 HTTP_USER, HTTP_PASSWORD = "huser", "hpass"
 THROTTLE = 2 * 1024 * 1024  # bytes per second on "slow"
+TRICKLE = 256 * 1024  # bytes per second on "trickle": a few MB take several seconds
 PASSIVE_PORT_COUNT = 40
 STALL_BYTES = 256 * 1024
 STALL_SECONDS = 300  # a stalled session lets go after this, whatever the client does
@@ -72,7 +75,7 @@ def free_port_range(count):
 
 # ---- pyftpdlib servers ----
 
-def make_ftp_server(state, sock, passive_ports, throttled, greeting=None):
+def make_ftp_server(state, sock, passive_ports, read_limit=None, greeting=None):
     from pyftpdlib.authorizers import DummyAuthorizer
     from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
     from pyftpdlib.servers import FTPServer
@@ -98,9 +101,10 @@ def make_ftp_server(state, sock, passive_ports, throttled, greeting=None):
     Handler.permit_foreign_addresses = True
     Handler.banner = "norvask test server ready."
     Handler.auth_failed_timeout = 0.1
-    if throttled:
+    if read_limit:
         class Dtp(ThrottledDTPHandler):
-            read_limit = THROTTLE
+            pass
+        Dtp.read_limit = read_limit
         Handler.dtp_handler = Dtp
     return FTPServer(sock, Handler)
 
@@ -200,14 +204,14 @@ def stall_upload(data_listener, record):
             break
         received += len(chunk)
     record("stalled after %d bytes" % received)
-    # Reads nothing more: the client's buffers fill and its sends wait.
-    time.sleep(STALL_SECONDS)
-    data.close()
+    return data  # read no more: the client's buffers fill and its sends wait
 
 
 def stalling_data_session(conn, record):
+    """The control connection goes on answering while the upload stalls."""
     line = answer_log_on(conn)
     data_listener = None
+    stalled = []
     while line is not None:
         record(line)
         verb = line.split(" ", 1)[0].upper()
@@ -221,14 +225,22 @@ def stalling_data_session(conn, record):
             conn.send("227 Entering Passive Mode (127,0,0,1,%d,%d)." % (port >> 8, port & 0xFF))
         elif verb == "STOR" and data_listener is not None:
             conn.send("150 Ready for the data.")
-            stall_upload(data_listener, record)
-            break
+            threading.Thread(target=lambda: stalled.append(stall_upload(data_listener, record)), daemon=True).start()
+        elif verb == "ABOR":
+            conn.send("426 Transfer aborted.")
+            conn.send("226 Abort done.")
         elif verb == "QUIT":
             conn.send("221 Bye.")
             break
         else:
             conn.send("502 Not here.")
-        line = conn.read_line()
+        conn.sock.settimeout(STALL_SECONDS)
+        try:
+            line = conn.read_line()
+        except OSError:
+            break
+    for data in stalled:
+        data.close()
     conn.close()
 
 
@@ -373,13 +385,13 @@ def serve(state):
     logging.basicConfig(filename=os.path.join(state, "ftpserver.log"), level=logging.WARNING)
 
     passive = free_port_range(PASSIVE_PORT_COUNT)
-    ftp_sock, slow_sock, banner_sock = listening_socket(), listening_socket(), listening_socket()
-    ftp_port = ftp_sock.getsockname()[1]
-    make_ftp_server(state, ftp_sock, passive, throttled=False)
-    make_ftp_server(state, slow_sock, passive, throttled=True)
-    make_ftp_server(state, banner_sock, passive, throttled=False, greeting=("a", "b", "c"))
-
-    ports = {"ftp": ftp_port, "slow": slow_sock.getsockname()[1], "banner": banner_sock.getsockname()[1]}
+    ports = {}
+    for name, read_limit, greeting in (("ftp", None, None), ("slow", THROTTLE, None), ("trickle", TRICKLE, None),
+                                       ("banner", None, ("a", "b", "c"))):
+        sock = listening_socket()
+        ports[name] = sock.getsockname()[1]
+        make_ftp_server(state, sock, passive, read_limit, greeting)
+    ftp_port = ports["ftp"]
     for name, session in (("drop", dropping_session), ("silent", silent_session),
                           ("proxy", lambda c: ProxySession(c, state, ftp_port).run()),
                           ("mute", lambda c: mute_session(c, recorder(state, "mute"))),

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <thread>
 
 #include "ftp/ftperror.h"
@@ -350,6 +351,82 @@ TEST(FtpClient, CancelEndsEveryWaitAtOnceAndForGood) {
     EXPECT_THROW(Client.Connect(), EFtpCancelled);
     Client.Quit();  // nothing to say goodbye to
   }
+}
+
+// A cancel with a stall limit, as a stop gives it: a file that is still moving
+// goes on to its end and the goodbye is said; a wait before the file goes out
+// ends at once; a file whose line stalls is cut once nothing has moved for the
+// limit, and the server, which still answers, hears ABOR and QUIT.
+TEST(FtpClient, ACancelWithAStallLimitLetsAMovingFileFinishAndCutsAStalledOne) {
+  constexpr DWORD StallMs = 4000;
+  const std::string Moving = LocalPath("moving.bin");
+  WritePatternFile(Moving, 2u << 20);  // about 8 s on "trickle", longer than the limit
+  const std::string Remote = HomePath("moving.bin");
+  DeleteFileA(Remote.c_str());
+  {
+    TFtpClient Client;
+    SetUpClient(Client, "trickle");
+    Client.Passive = true;
+    Client.Connect();
+    std::thread Upload([&] { EXPECT_NO_THROW(Client.Put(Moving, "moving.bin")); });
+    auto ServerHas = [&](uint64_t Bytes) {
+      WIN32_FILE_ATTRIBUTE_DATA Data{};
+      return GetFileAttributesExA(Remote.c_str(), GetFileExInfoStandard, &Data) &&
+             (static_cast<uint64_t>(Data.nFileSizeHigh) << 32 | Data.nFileSizeLow) >= Bytes;
+    };
+    for (int Turn = 0; Turn < 500 && !ServerHas(512 * 1024); ++Turn) { Sleep(20); }
+    EXPECT_TRUE(ServerHas(512 * 1024)) << "the upload had not got under way";
+    const DWORD Begin = GetTickCount();
+    Client.Cancel(StallMs);
+    Upload.join();
+    std::printf("[          ] the moving file ended %lu ms after the cancel\n", GetTickCount() - Begin);
+    EXPECT_TRUE(SameContents(Moving, Remote));
+    EXPECT_TRUE(Client.Connected());
+    EXPECT_THROW(Client.MakeDir("/after-cancel"), EFtpCancelled);  // nothing new begins
+    EXPECT_FALSE(Client.Connected());
+  }
+
+  const std::string Stalled = LocalPath("stalled-limit.bin");
+  WritePatternFile(Stalled, 24u << 20);  // more than the sockets' buffers hold
+  TFtpClient Client;
+  SetUpClient(Client, "stalldata");
+  Client.Passive = true;
+  Client.ReadTimeout = 3600000;
+  ForgetRecorded("stalldata");
+  Client.Connect();
+  bool Cancelled = false;
+  std::thread Upload([&] {
+    try {
+      Client.Put(Stalled, "stalled.bin");
+    } catch (const EFtpCancelled&) {
+      Cancelled = true;
+    } catch (const Exception&) {
+    }
+  });
+  EXPECT_TRUE(WaitForRecorded("stalldata", "stalled after"));
+  const DWORD Begin = GetTickCount();
+  Client.Cancel(StallMs);
+  Upload.join();
+  const DWORD Took = GetTickCount() - Begin;
+  EXPECT_TRUE(Cancelled);
+  EXPECT_GE(Took, StallMs - 100);
+  EXPECT_LT(Took, StallMs + 5000);
+  ASSERT_TRUE(Client.Connected()) << "the session was dropped, not ended";
+  Client.Quit();
+  EXPECT_TRUE(WaitForRecorded("stalldata", "ABOR"));
+  EXPECT_TRUE(WaitForRecorded("stalldata", "QUIT"));
+
+  // Before a file goes out nothing is held: a log-on that gets no answer ends at once.
+  TFtpClient Mute;
+  SetUpClient(Mute, "mute");
+  Mute.ReadTimeout = 3600000;
+  ForgetRecorded("mute");
+  std::thread LogOn([&] { EXPECT_THROW(Mute.Connect(), EFtpCancelled); });
+  EXPECT_TRUE(WaitForRecorded("mute", "USER "));
+  const DWORD LogOnBegin = GetTickCount();
+  Mute.Cancel(StallMs);
+  LogOn.join();
+  EXPECT_LT(GetTickCount() - LogOnBegin, StallMs);
 }
 
 TEST(FtpClient, ActiveModeThroughAnHttpProxyIsRefused) {

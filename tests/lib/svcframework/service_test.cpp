@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "svcframework/service.h"
@@ -29,7 +30,7 @@ protected:
     Stopped = AcceptStop;
   }
   void ServiceShutdown() override { Calls.push_back("shutdown"); }
-  void StopRequested() override { Calls.push_back(Status() == SERVICE_STOP_PENDING ? "heard (pending)" : "heard"); }
+  void StopRequested(DWORD) override { Calls.push_back(Status() == SERVICE_STOP_PENDING ? "heard (pending)" : "heard"); }
 };
 
 TEST(ServiceRequests, StopIsDispatchedAndTerminatesTheService) {
@@ -43,16 +44,22 @@ TEST(ServiceRequests, StopIsDispatchedAndTerminatesTheService) {
   EXPECT_EQ(Service.Status(), static_cast<DWORD>(SERVICE_STOP_PENDING));
 }
 
-// The control handler's thread hears of a stop before the service thread does:
-// stop-pending is reported at once, and a refused stop returns to the state
-// before the request, not to stop-pending.
-TEST(ServiceRequests, RefusedStopKeepsTheServiceRunning) {
+// The control handler's thread hears of a stop as soon as it is queued for the
+// service thread, before that thread does: stop-pending is reported at once, and
+// a refused stop returns to the state before the request, not to stop-pending.
+// A stop that cannot be queued changes nothing and is refused.
+TEST(ServiceRequests, AQueuedStopIsHeardAtOnceAndARefusedOneKeepsTheService) {
   TProbeService Service;
   Service.AcceptStop = false;
-  Service.ControlRequested(SERVICE_CONTROL_INTERROGATE);
-  Service.ControlRequested(SERVICE_CONTROL_STOP);
+  DWORD EndedThread = 0;
+  std::thread([&] { EndedThread = GetCurrentThreadId(); }).join();
+  EXPECT_FALSE(Service.QueueControl(SERVICE_CONTROL_STOP, EndedThread));
+  EXPECT_EQ(Service.Status(), static_cast<DWORD>(SERVICE_STOPPED));
+  EXPECT_TRUE(Service.Calls.empty());
+
+  EXPECT_TRUE(Service.QueueControl(SERVICE_CONTROL_INTERROGATE, GetCurrentThreadId()));
+  EXPECT_TRUE(Service.QueueControl(SERVICE_CONTROL_STOP, GetCurrentThreadId()));
   EXPECT_EQ(Service.Status(), static_cast<DWORD>(SERVICE_STOP_PENDING));
-  Service.Post(SERVICE_CONTROL_STOP);
   Service.ProcessRequests(false);
   EXPECT_FALSE(Service.Terminated());
   EXPECT_EQ(Service.Status(), static_cast<DWORD>(SERVICE_STOPPED));  // the state before the request

@@ -1,5 +1,8 @@
 // norvask.exe itself, installed into the service control manager, started,
 // watched through its folders, its log and its information pipe, and stopped.
+#include <algorithm>
+#include <cstdio>
+
 #include "support/ftptestenv.h"
 #include "tests/service/transport/norvaskfixture.h"
 
@@ -102,19 +105,79 @@ TEST_F(NorvaskServiceTest, AStopDuringACycleEndsTheServiceAndLosesNothing) {
   Stop();
 }
 
+namespace {
+
+// FTP settings that send the shop to Server, with every step logged.
+std::string FtpIni(const std::string& Shop, const std::string& Folder, const std::string& Server,
+                   int Interval = 600) {
+  return "[General]\r\nLogDetailed=1\r\nTimeBetweenActions=" + std::to_string(Interval) +
+         "\r\n[Directory0]\r\nTrackDirectory=" + Shop + "\r\n[Transport]\r\nTransport=FTP\r\nDestination0=127.0.0.1\r\nPort=" +
+         std::to_string(FtpTestEnv::PortOf(Server)) + "\r\nPassiveMode=1\r\nUsername=" + FtpTestEnv::User +
+         "\r\nPassword=" + FtpTestEnv::Password + "\r\nDestinationDirectory=" + Folder + "\r\n";
+}
+
+uint64_t FileSize(const std::string& Path) {
+  WIN32_FILE_ATTRIBUTE_DATA Data{};
+  if (!GetFileAttributesExA(Path.c_str(), GetFileExInfoStandard, &Data)) { return 0; }
+  return static_cast<uint64_t>(Data.nFileSizeHigh) << 32 | Data.nFileSizeLow;
+}
+
+}  // namespace
+
+// A stop during an upload that is still moving lets the file go to its end: the
+// service reports stop-pending at once and keeps it alive while the file moves,
+// stops once the file is whole on the server, records it as sent and does not
+// send it again after the next start.
+TEST_F(NorvaskServiceTest, AStopLetsAMovingFileArriveWholeAndRecorded) {
+  constexpr uint64_t Size = 3u << 20;  // about 12 s on "trickle"
+  FtpTestEnv::WritePatternFile(Shop + "\\comptage\\big.scb", Size);
+  const std::string Folder = "moving" + std::to_string(GetCurrentProcessId());
+  Install(FtpIni(Shop, Folder, "trickle", 1));
+  const std::string Remote = FtpTestEnv::HomePath(Folder + "/comptage/big.scb");
+  Start();
+  ASSERT_TRUE(WaitFor([&] { return FileSize(Remote) >= 512 * 1024; })) << Log();
+
+  const DWORD Begin = GetTickCount();
+  ASSERT_TRUE(Control(SERVICE_CONTROL_STOP));
+  EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOP_PENDING));
+  const DWORD FirstCheckPoint = ServiceStatus().dwCheckPoint;
+  DWORD LastCheckPoint = FirstCheckPoint;
+  DWORD Whole = 0;  // when the server had every byte
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const SERVICE_STATUS_PROCESS S = ServiceStatus();
+        if (S.dwCurrentState == SERVICE_STOP_PENDING) { LastCheckPoint = std::max(LastCheckPoint, S.dwCheckPoint); }
+        if (Whole == 0 && FileSize(Remote) == Size) { Whole = GetTickCount(); }
+        return S.dwCurrentState == SERVICE_STOPPED;
+      },
+      60000, 20))
+      << Log();
+  const DWORD Stopped = GetTickCount();
+  std::printf("[          ] the stop during a moving upload took %lu ms, %lu ms after the file was whole\n",
+              Stopped - Begin, Whole ? Stopped - Whole : 0);
+  EXPECT_TRUE(FtpTestEnv::SameContents(Shop + "\\comptage\\big.scb", Remote));
+  EXPECT_NE(Whole, 0u);
+  EXPECT_LE(Stopped - Whole, 5000u);
+  EXPECT_GT(LastCheckPoint, FirstCheckPoint) << "the stop seemed hung while the file moved";
+  EXPECT_NE(ReadTextFile(Shop + "\\comptage\\trlist0.dst").find("big.scb"), std::string::npos);
+  EXPECT_FALSE(Logged("Copie impossible")) << Log();
+
+  const size_t LogSize = Log().size();
+  Start();
+  ASSERT_TRUE(WaitForCycles(2));
+  Stop();
+  EXPECT_EQ(Log().find("transmission du fichier ", LogSize), std::string::npos) << Log();
+}
+
 // A server that stops answering (after its greeting, or in the middle of a file)
 // or an address that never answers the connect does not hold a stop: the service
-// reports stop-pending at once and has stopped within seconds. The interrupted
-// file is sent whole after the next start.
-TEST_F(NorvaskServiceTest, AStopEndsTheServiceAtOnceWhenTheServerStalls) {
+// reports stop-pending at once; what holds no file is cut at once, a file that
+// stalls once nothing has moved for the wait hint. The interrupted file is sent
+// whole after the next start.
+TEST_F(NorvaskServiceTest, AStopEndsTheServiceSoonWhenTheServerStalls) {
   FtpTestEnv::WritePatternFile(Shop + "\\comptage\\big.scb", 24u << 20);  // more than the sockets' buffers hold
   const std::string Folder = "stop" + std::to_string(GetCurrentProcessId());
-  auto Ini = [&](const std::string& Server) {
-    return "[General]\r\nLogDetailed=1\r\nTimeBetweenActions=600\r\n[Directory0]\r\nTrackDirectory=" + Shop +
-           "\r\n[Transport]\r\nTransport=FTP\r\nDestination0=127.0.0.1\r\nPort=" +
-           std::to_string(FtpTestEnv::PortOf(Server)) + "\r\nPassiveMode=1\r\nUsername=" + FtpTestEnv::User +
-           "\r\nPassword=" + FtpTestEnv::Password + "\r\nDestinationDirectory=" + Folder + "\r\n";
-  };
+  auto Ini = [&](const std::string& Server) { return FtpIni(Shop, Folder, Server); };
   Install(Ini("ftp"));
   const std::string Remote = FtpTestEnv::HomePath(Folder + "/comptage/big.scb");
   for (const char* Server : {"mute", "stalldata", "blackhole"}) {
@@ -133,7 +196,7 @@ TEST_F(NorvaskServiceTest, AStopEndsTheServiceAtOnceWhenTheServerStalls) {
     ASSERT_TRUE(Control(SERVICE_CONTROL_STOP));
     const DWORD Reported = ServiceState();
     EXPECT_TRUE(Reported == SERVICE_STOP_PENDING || Reported == SERVICE_STOPPED) << Reported;
-    EXPECT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, 5000, 20)) << Log();
+    EXPECT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, 15000, 20)) << Log();
     std::printf("[          ] stop with the \"%s\" server took %lu ms\n", Server, GetTickCount() - Begin);
     EXPECT_NE(Log().find("\tTransportSvc service stopped\r\n", LogSize), std::string::npos);
 

@@ -191,24 +191,34 @@ TEST_F(TransportCopyTest, TheFolderIsMadeSureOfOncePerEntryAndPass) {
   EXPECT_TRUE(Svc.ProcessFile(F.Shop + "\\comptage\\a.scb", "", Continue));
 }
 
-// A stop dispatched after a file (the handler lets queued requests through) ends
-// the pass: no further file is sent, and the next one offered ends it.
-TEST_F(TransportCopyTest, AStopDuringAPassSendsNoFurtherFile) {
-  for (const char* Name : {"a.scb", "b.scb", "c.scb"}) { F.ShopFile(std::string("comptage/") + Name); }
-  Start(CopyIni(F));
+// Offers the shop's comptage files to the service; a stop arrives as the first
+// one has been handled, before the next is offered.
+void ProcessWithAStopAfterTheFirstFile(TTestTransportSvc& Svc, TDirectoryList& List) {
   MSG Msg;
   PeekMessageA(&Msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);  // this thread's queue
-  ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), CM_SERVICE_CONTROL_CODE, SERVICE_CONTROL_STOP, 0));
   Svc.PrepareDestination();
-  TDirectoryList List(F.Shop + "\\comptage", "scb", "", 0, "trlist0.dst");
+  int Offered = 0;
   List.Process(false, [&](const std::string& FileName, const std::string& EntryParam, bool& Continue) {
-    return Svc.ProcessFile(FileName, EntryParam, Continue);
+    const bool Sent = Svc.ProcessFile(FileName, EntryParam, Continue);
+    if (++Offered == 1) { EXPECT_TRUE(Svc.QueueControl(SERVICE_CONTROL_STOP, GetCurrentThreadId())); }
+    return Sent;
   });
-  Started = false;  // the stop has run
-  EXPECT_TRUE(Svc.Terminated());
+}
+
+// A stop that arrives between two files ends the pass: the next file is not
+// copied, and the stop waits for the scheduler to serve it.
+TEST_F(TransportCopyTest, AStopBetweenTwoFilesSendsNoFurtherFile) {
+  for (const char* Name : {"a.scb", "b.scb", "c.scb"}) { F.ShopFile(std::string("comptage/") + Name); }
+  Start(CopyIni(F));
+  TDirectoryList List(F.Shop + "\\comptage", "scb", "", 0, "trlist0.dst");
+  ProcessWithAStopAfterTheFirstFile(Svc, List);
   EXPECT_EQ(FileNamesIn(OutFile("comptage")), std::vector<std::string>{"c.scb"});
   EXPECT_EQ(List.OkCount(), 1);
   EXPECT_EQ(List.FailCount(), 1);
+  EXPECT_FALSE(Svc.Terminated());
+  Svc.ProcessRequests(false);  // as the scheduler does after the cycle
+  Started = false;  // the stop has run
+  EXPECT_TRUE(Svc.Terminated());
 }
 
 class TransportFtpTest : public TransportCopyTest {};
@@ -229,6 +239,21 @@ TEST_F(TransportFtpTest, ACycleUploadsIntoTheShopFolderOnTheServer) {
   EXPECT_TRUE(Contains(Log, "transmission du fichier " + F.Shop + "\\comptage\\a.scb\n"));
   EXPECT_TRUE(Contains(Log, "processed 3 files OK, 0 files bad, elapsed "));
   EXPECT_TRUE(Contains(Log, "Copie des nouveaux fichiers du dossier vers 127.0.0.1/" + Folder + "\n"));
+}
+
+// By FTP, the file after a stop is not tried either: the session is cancelled,
+// so it could only fail and log a failure that is none.
+TEST_F(TransportFtpTest, AStopBetweenTwoFilesLogsNoFailure) {
+  for (const char* Name : {"a.scb", "b.scb"}) { F.ShopFile(std::string("comptage/") + Name); }
+  Start(FtpIni(F));
+  TDirectoryList List(F.Shop + "\\comptage", "scb", "", 0, "trlist0.dst");
+  ProcessWithAStopAfterTheFirstFile(Svc, List);
+  const std::string Log = F.LogTexts();
+  EXPECT_EQ(CountOf(Log, "transmission du fichier "), 1) << Log;
+  EXPECT_FALSE(Contains(Log, "Copie impossible")) << Log;
+  EXPECT_TRUE(FtpTestEnv::FileExists(FtpTestEnv::HomePath(FtpFolder() + "/comptage/b.scb")));
+  Svc.ProcessRequests(false);
+  Started = false;
 }
 
 TEST_F(TransportFtpTest, ARefusedLogOnLosesNothing) {
@@ -336,8 +361,7 @@ TEST_F(TransportDialUpTest, AStopHangsUpAtOnceDuringThePauseOrAfterATransfer) {
     // What the control handler does, once the pause has begun (or at the latest
     // after 20 s, so that the test cannot hang).
     WaitFor([&] { return Contains(F.LogTexts(), "Pause 300 sec"); }, 20000, 50);
-    Svc.ControlRequested(SERVICE_CONTROL_STOP);
-    PostThreadMessageA(ServiceThread, CM_SERVICE_CONTROL_CODE, SERVICE_CONTROL_STOP, 0);
+    Svc.QueueControl(SERVICE_CONTROL_STOP, ServiceThread);
   });
   const DWORD Begin = GetTickCount();
   Svc.HangUpAfterDelay();

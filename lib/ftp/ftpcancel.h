@@ -1,0 +1,43 @@
+// The cancel of one FTP client, shared by its sockets: requested from any thread,
+// never withdrawn. At once, every wait ends. With a stall limit, a wait that the
+// client marks as finishing (a file the server has begun to store, or the
+// goodbye) goes on for as long as something moves and ends after the limit
+// without movement; every other wait ends at once.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+
+#include "rtl/sync.h"
+
+class TFtpCancel {
+public:
+  // StallMs 0 cancels at once, also after a request with a stall limit; the
+  // first stall limit stays.
+  void Request(DWORD StallMs) {
+    if (StallMs == 0) {
+      FAtOnce = true;
+      FAtOnceEvent.SetEvent();
+      return;
+    }
+    DWORD None = 0;
+    if (FStallMs.compare_exchange_strong(None, StallMs)) { FStalledEvent.SetEvent(); }
+  }
+  bool AtOnce() const { return FAtOnce; }
+  bool Requested() const { return FAtOnce || FStallMs != 0; }
+  DWORD StallMs() const { return FStallMs; }
+  HANDLE AtOnceEvent() const { return FAtOnceEvent.Handle(); }
+  HANDLE StalledEvent() const { return FStalledEvent.Handle(); }
+
+  // Set by the client's thread around the waits that may outlive a cancel
+  // with a stall limit.
+  bool Finishing() const { return FFinishing; }
+  void SetFinishing(bool Value) { FFinishing = Value; }
+
+private:
+  std::atomic<bool> FAtOnce{false};
+  std::atomic<DWORD> FStallMs{0};
+  std::atomic<bool> FFinishing{false};
+  TEvent FAtOnceEvent;
+  TEvent FStalledEvent;
+};
