@@ -105,9 +105,6 @@ protected:
   template <class TOwner, size_t N>
   void CreateForm(const TFormDef& Def, const TControlDef<TOwner> (&Rows)[N]);
   TTimer& AddTimer(UINT Interval);
-  // Controls are created again by table rows of a descendant, after its base's.
-  template <class TOwner, size_t N>
-  void AddControls(const TControlDef<TOwner> (&Rows)[N]);
 
 private:
   struct TRowData {
@@ -200,10 +197,5 @@ TForm::TNewControl TForm::Add(const TControlDef<TOwner>& Row) {
 template <class TOwner, size_t N>
 void TForm::CreateForm(const TFormDef& Def, const TControlDef<TOwner> (&Rows)[N]) {
   CreateWindowFor(Def);
-  AddControls(Rows);
-}
-
-template <class TOwner, size_t N>
-void TForm::AddControls(const TControlDef<TOwner> (&Rows)[N]) {
   for (const TControlDef<TOwner>& Row : Rows) { Add(Row); }
 }
