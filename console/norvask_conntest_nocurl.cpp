@@ -22,24 +22,7 @@ const char Indent[] = "    ";
 const COLORREF Red = RGB(255, 0, 0);
 }  // namespace
 
-using D = TConnectionTestDlg;
-const TControlDef<D> D::Controls[] = {
-  // name        kind          parent        x   y    w    h  on click
-  {"PnButtons",  ckPanel,      "",           0,  0,   0,  42, nullptr, mrNone, bsNormal, coNone, alBottom},
-  {"BtnTest",    ckButton,     "PnButtons",  8,  9,  75,  25, &D::BtnTestClick, mrNone, bsNormal, coHidden},
-  {"BtnBack",    ckButton,     "PnButtons", 91,  9, 160,  25, nullptr, mrNo},
-  {"BtnExit",    ckButton,     "PnButtons", 259, 9, 160,  25, nullptr, mrOK, bsNormal, coHidden},
-  {"PnResult",   ckPanel,      "",           0,  0,   0,   0, nullptr, mrNone, bsNormal, coPadded, alClient},
-  {"ReResult",   ckRichEdit,   "PnResult",   0,  0,   0,   0, nullptr, mrNone, bsNormal, coNone, alClient},
-};
-
-TConnectionTestDlg::TConnectionTestDlg(HWND Owner)
-    : TForm(Owner),
-      BtnTest((CreateForm(Form, Controls), Find<TButton>("BtnTest"))),
-      BtnBack(Find<TButton>("BtnBack")),
-      BtnExit(Find<TButton>("BtnExit")),
-      ReResult(Find<TRichEdit>("ReResult")),
-      TmrAutoStart(AddTimer(100)) {
+TConnectionTestDlg::TConnectionTestDlg(HWND Owner) : TForm(Owner, Form), TmrAutoStart(AddTimer(100)) {
   TmrAutoStart.OnTimer = [this] { TmrAutoStartTimer(); };
 }
 

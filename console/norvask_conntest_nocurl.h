@@ -60,11 +60,14 @@ private:
   void AddErrorLine(const std::string& Text);
   void AddHeaderLine(const std::string& Text);
 
-  static const TControlDef<TConnectionTestDlg> Controls[];
-  TButton& BtnTest;
-  TButton& BtnBack;
-  TButton& BtnExit;
-  TRichEdit& ReResult;
+  using D = TConnectionTestDlg;
+  //                              name        kind          parent        x   y    w    h  on click
+  TPanel& PnButtons   = Add<D>({"PnButtons",  ckPanel,      "",           0,  0,   0,  42, nullptr, mrNone, bsNormal, coNone, alBottom});
+  TButton& BtnTest    = Add<D>({"BtnTest",    ckButton,     "PnButtons",  8,  9,  75,  25, &D::BtnTestClick, mrNone, bsNormal, coHidden});
+  TButton& BtnBack    = Add<D>({"BtnBack",    ckButton,     "PnButtons", 91,  9, 160,  25, nullptr, mrNo});
+  TButton& BtnExit    = Add<D>({"BtnExit",    ckButton,     "PnButtons", 259, 9, 160,  25, nullptr, mrOK, bsNormal, coHidden});
+  TPanel& PnResult    = Add<D>({"PnResult",   ckPanel,      "",           0,  0,   0,   0, nullptr, mrNone, bsNormal, coPadded, alClient});
+  TRichEdit& ReResult = Add<D>({"ReResult",   ckRichEdit,   "PnResult",   0,  0,   0,   0, nullptr, mrNone, bsNormal, coNone, alClient});
   TTimer& TmrAutoStart;
   TFtpClient IdFTP;
 

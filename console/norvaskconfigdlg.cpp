@@ -1,5 +1,7 @@
 #include "console/norvaskconfigdlg.h"
 
+#include <utility>
+
 #include "console/norvask_conntest_nocurl.h"
 #include "console/resource.h"
 #include "console/shellpickers.h"
@@ -22,135 +24,11 @@ std::string WithoutTrailingBackslash(const std::string& Path) {
 }
 
 bool StartsWith(const std::string& Text, const std::string& Start) { return Text.compare(0, Start.size(), Start) == 0; }
-
-// Captions set from the string table when the form is created.
-const struct {
-  const char* Name;
-  UINT Id;
-} Captions[] = {
-  {"LabVelmoraDir", IDS_CFG_VELMORADIR}, {"RbExactTime", IDS_CFG_EXACTTIME}, {"CbAll", IDS_CFG_ALL},
-  {"CbScb", IDS_CFG_SCB}, {"CbCss", IDS_CFG_CSS}, {"CbFlt", IDS_CFG_FLT}, {"CbHmp", IDS_CFG_HMP},
-  {"CbMsg", IDS_CFG_MSG}, {"CbMet", IDS_CFG_MET}, {"CbEvt", IDS_CFG_EVT}, {"CbFot", IDS_CFG_FOT},
-  {"TsTransfer", IDS_CFG_TSTRANSFER}, {"LabDest", IDS_CFG_DEST}, {"LabDestination0", IDS_CFG_DESTINATION0},
-  {"CbDestination1", IDS_CFG_DESTINATION1}, {"LabUser", IDS_CFG_USER_CHAIN}, {"LabShop", IDS_CFG_SHOP},
-  {"LabPassword", IDS_CFG_PASSWORD}, {"RbModeCopy", IDS_CFG_MODECOPY}, {"RbModeFTP", IDS_CFG_MODEFTP},
-  {"LabInetConn", IDS_CFG_INETCONN}, {"LabInetDisconnDelay", IDS_CFG_DISCONNDELAY}, {"LabMin2", IDS_CFG_MIN},
-  {"CbPassive", IDS_CFG_PASSIVE}, {"LabPort", IDS_CFG_PORT}, {"LabProxyType", IDS_CFG_PROXYTYPE},
-  {"LabProxyHost", IDS_CFG_PROXYHOST}, {"LabProxyPort", IDS_CFG_PORT}, {"LabProxyUser", IDS_CFG_PROXYUSER},
-  {"LabProxyPassword", IDS_CFG_PROXYPASSWORD}, {"TsAdditional", IDS_CFG_TSADDITIONAL}, {"CbRegion", IDS_CFG_REGION},
-  {"LabRegion", IDS_CFG_REGIONNAME}, {"BtnTest", IDS_CFG_TEST},
-};
 }  // namespace
-
-using D = TNorvaskConfigDlg;
-const TControlDef<D> D::Controls[] = {
-  // name                 kind           parent           x    y    w    h  on click
-  {"RbRegular",           ckRadioButton, "PnAcquisition", 8,  62,  16,  19, &D::RbTimeModeClick, mrNone, bsNormal, coChecked},
-  {"RbExactTime",         ckRadioButton, "PnAcquisition", 8,  90, 268,  19, &D::RbTimeModeClick},
-  {"EdExactTimes",        ckEdit,        "PnAcquisition", 282, 89, 196,  21},
-  {"CbAll",               ckCheckBox,    "TsGeneral",    12, 162, 300,  19, &D::CbAllClick, mrNone, bsNormal, coChecked},
-  {"CbScb",               ckCheckBox,    "TsGeneral",    32, 184, 200,  19, &D::CbFileTypeClick, mrNone, bsNormal, coChecked | coDisabled},
-  {"CbCss",               ckCheckBox,    "TsGeneral",    32, 204, 200,  19, &D::CbFileTypeClick, mrNone, bsNormal, coChecked | coDisabled},
-  {"CbFlt",               ckCheckBox,    "TsGeneral",    32, 224, 200,  19, &D::CbFileTypeClick, mrNone, bsNormal, coChecked | coDisabled},
-  {"CbHmp",               ckCheckBox,    "TsGeneral",    32, 244, 200,  19, &D::CbFileTypeClick, mrNone, bsNormal, coChecked | coDisabled},
-  {"CbMsg",               ckCheckBox,    "TsGeneral",    32, 264, 200,  19, &D::CbFileTypeClick, mrNone, bsNormal, coChecked | coDisabled},
-  {"CbMet",               ckCheckBox,    "TsGeneral",    32, 284, 200,  19, &D::CbFileTypeClick, mrNone, bsNormal, coChecked | coDisabled},
-  {"CbEvt",               ckCheckBox,    "TsGeneral",    32, 304, 200,  19, &D::CbFileTypeClick, mrNone, bsNormal, coChecked | coDisabled},
-  {"CbFot",               ckCheckBox,    "TsGeneral",    32, 324, 200,  19, &D::CbFileTypeClick, mrNone, bsNormal, coChecked | coDisabled},
-
-  {"TsTransfer",          ckTabSheet,    "PgcParams",     0,   0,   0,   0},
-  {"LabDest",             ckLabel,       "TsTransfer",    8,   8, 470,  17},
-  {"LabDestination0",     ckLabel,       "TsTransfer",    8,  34, 150,  17},
-  {"EdDestination",       ckEdit,        "TsTransfer",  162,  32, 288,  21},
-  {"BtnBrowseDest",       ckSpeedButton, "TsTransfer",  454,  31,  26,  23, &D::BtnBrowseDestClick},
-  {"CbDestination1",      ckCheckBox,    "TsTransfer",    8,  60, 152,  19, &D::CbDestination1Click},
-  {"EdDestination1",      ckEdit,        "TsTransfer",  162,  59, 288,  21, nullptr, mrNone, bsNormal, coDisabled},
-  {"BtnBrowseDest1",      ckSpeedButton, "TsTransfer",  454,  58,  26,  23, &D::BtnBrowseDest1Click},
-  {"LabUser",             ckLabel,       "TsTransfer",    8,  92, 150,  17},
-  {"EdUser",              ckEdit,        "TsTransfer",  162,  90, 140,  21},
-  {"LabShop",             ckLabel,       "TsTransfer",    8, 118, 150,  17},
-  {"EdDestDir",           ckEdit,        "TsTransfer",  162, 116, 140,  21},
-  {"LabPassword",         ckLabel,       "TsTransfer",    8, 144, 150,  17},
-  {"EdPassword",          ckEdit,        "TsTransfer",  162, 142, 140,  21},
-  {"PnTransferMode",      ckPanel,       "TsTransfer",  310,  88, 170,  50},
-  {"RbModeCopy",          ckRadioButton, "PnTransferMode", 4,  4, 160,  19, &D::RbModeClick},
-  {"RbModeFTP",           ckRadioButton, "PnTransferMode", 4, 26, 160,  19, &D::RbModeClick, mrNone, bsNormal, coChecked},
-  {"PnFtp",               ckPanel,       "TsTransfer",    4, 172, 484, 196},
-  {"LabInetConn",         ckLabel,       "PnFtp",         4,   6, 210,  17},
-  {"CbInetConn",          ckComboList,   "PnFtp",       218,   2, 200,  21, &D::CbInetConnChange},
-  {"LabInetDisconnDelay", ckLabel,       "PnFtp",         4,  34, 210,  17, nullptr, mrNone, bsNormal, coDisabled},
-  {"CbDisconnDelay",      ckComboList,   "PnFtp",       218,  30,  60,  21, nullptr, mrNone, bsNormal, coDisabled},
-  {"LabMin2",             ckLabel,       "PnFtp",       284,  34,  40,  17, nullptr, mrNone, bsNormal, coDisabled},
-  {"CbPassive",           ckCheckBox,    "PnFtp",         4,  60, 210,  19},
-  {"LabPort",             ckLabel,       "PnFtp",       340,  62,  40,  17},
-  {"EdPort",              ckEdit,        "PnFtp",       384,  60,  60,  21},
-  {"LabProxyType",        ckLabel,       "PnFtp",         4,  90, 210,  17},
-  {"CbProxyType",         ckComboList,   "PnFtp",       218,  86, 200,  21, &D::CbProxyTypeClick},
-  {"PnProxy",             ckPanel,       "PnFtp",         0, 112, 484,  84, nullptr, mrNone, bsNormal, coHidden},
-  {"LabProxyHost",        ckLabel,       "PnProxy",       4,   6, 210,  17},
-  {"EdProxyHost",         ckEdit,        "PnProxy",     218,   4, 180,  21},
-  {"LabProxyPort",        ckLabel,       "PnProxy",     404,   6,  32,  17},
-  {"EdProxyPort",         ckEdit,        "PnProxy",     438,   4,  46,  21},
-  {"LabProxyUser",        ckLabel,       "PnProxy",       4,  32, 210,  17},
-  {"EdProxyUser",         ckEdit,        "PnProxy",     218,  30, 200,  21},
-  {"LabProxyPassword",    ckLabel,       "PnProxy",       4,  58, 210,  17},
-  {"EdProxyPassword",     ckEdit,        "PnProxy",     218,  56, 200,  21},
-
-  {"TsAdditional",        ckTabSheet,    "PgcParams",     0,   0,   0,   0},
-  {"CbRegion",            ckCheckBox,    "TsAdditional",  8,   8, 480,  34, &D::CbRegionClick, mrNone, bsNormal, coWordWrap},
-  {"LabRegion",           ckLabel,       "TsAdditional", 26,  52, 150,  17, nullptr, mrNone, bsNormal, coDisabled},
-  {"EdRegion",            ckEdit,        "TsAdditional",180,  50, 200,  21, nullptr, mrNone, bsNormal, coDisabled},
-
-  {"BtnTest",             ckButton,      "",              8, 418,  75,  25, &D::BtnTestClick},
-};
 
 TNorvaskConfigDlg::TNorvaskConfigDlg(HWND Owner, std::string RemotePc, std::string IniFile,
                                      TBaseOdxConfigClass ConfigClass)
-    : TBaseSvcConfigDlg(Owner, std::move(RemotePc), std::move(IniFile), ConfigClass, Form),
-      BtnTest((AddControls(Controls), Find<TButton>("BtnTest"))),
-      RbRegular(Find<TRadioButton>("RbRegular")),
-      RbExactTime(Find<TRadioButton>("RbExactTime")),
-      EdExactTimes(Find<TEdit>("EdExactTimes")),
-      CbAll(Find<TCheckBox>("CbAll")),
-      FileTypes{&Find<TCheckBox>("CbScb"), &Find<TCheckBox>("CbCss"), &Find<TCheckBox>("CbFlt"),
-                &Find<TCheckBox>("CbHmp"), &Find<TCheckBox>("CbMsg"), &Find<TCheckBox>("CbMet"),
-                &Find<TCheckBox>("CbEvt"), &Find<TCheckBox>("CbFot")},
-      TsTransfer(Find<TTabSheet>("TsTransfer")),
-      LabDest(Find<TLabel>("LabDest")),
-      LabDestination0(Find<TLabel>("LabDestination0")),
-      EdDestination(Find<TEdit>("EdDestination")),
-      BtnBrowseDest(Find<TButton>("BtnBrowseDest")),
-      CbDestination1(Find<TCheckBox>("CbDestination1")),
-      EdDestination1(Find<TEdit>("EdDestination1")),
-      BtnBrowseDest1(Find<TButton>("BtnBrowseDest1")),
-      LabUser(Find<TLabel>("LabUser")),
-      EdUser(Find<TEdit>("EdUser")),
-      LabShop(Find<TLabel>("LabShop")),
-      EdDestDir(Find<TEdit>("EdDestDir")),
-      LabPassword(Find<TLabel>("LabPassword")),
-      EdPassword(Find<TEdit>("EdPassword")),
-      RbModeCopy(Find<TRadioButton>("RbModeCopy")),
-      RbModeFTP(Find<TRadioButton>("RbModeFTP")),
-      PnFtp(Find<TPanel>("PnFtp")),
-      LabInetConn(Find<TLabel>("LabInetConn")),
-      CbInetConn(Find<TComboBox>("CbInetConn")),
-      LabInetDisconnDelay(Find<TLabel>("LabInetDisconnDelay")),
-      CbDisconnDelay(Find<TComboBox>("CbDisconnDelay")),
-      LabMin2(Find<TLabel>("LabMin2")),
-      CbPassive(Find<TCheckBox>("CbPassive")),
-      LabPort(Find<TLabel>("LabPort")),
-      EdPort(Find<TEdit>("EdPort")),
-      LabProxyType(Find<TLabel>("LabProxyType")),
-      CbProxyType(Find<TComboBox>("CbProxyType")),
-      PnProxy(Find<TPanel>("PnProxy")),
-      EdProxyHost(Find<TEdit>("EdProxyHost")),
-      EdProxyPort(Find<TEdit>("EdProxyPort")),
-      EdProxyUser(Find<TEdit>("EdProxyUser")),
-      EdProxyPassword(Find<TEdit>("EdProxyPassword")),
-      TsAdditional(Find<TTabSheet>("TsAdditional")),
-      CbRegion(Find<TCheckBox>("CbRegion")),
-      LabRegion(Find<TLabel>("LabRegion")),
-      EdRegion(Find<TEdit>("EdRegion")) {
+    : TBaseSvcConfigDlg(Owner, std::move(RemotePc), std::move(IniFile), ConfigClass, Form) {
   LayOutBaseControls();
   SeFreq.SetBounds(60, 7200);
 }
@@ -174,7 +52,21 @@ void TNorvaskConfigDlg::LayOutBaseControls() {
 
 void TNorvaskConfigDlg::FormCreate() {
   TBaseSvcConfigDlg::FormCreate();
-  for (const auto& Caption : Captions) { Find<TControl>(Caption.Name).SetText(LoadStr(Caption.Id)); }
+  // Captions from the string table.
+  const std::pair<TControl*, UINT> Captions[] = {
+    {&LabVelmoraDir, IDS_CFG_VELMORADIR}, {&RbExactTime, IDS_CFG_EXACTTIME}, {&CbAll, IDS_CFG_ALL},
+    {&CbScb, IDS_CFG_SCB}, {&CbCss, IDS_CFG_CSS}, {&CbFlt, IDS_CFG_FLT}, {&CbHmp, IDS_CFG_HMP},
+    {&CbMsg, IDS_CFG_MSG}, {&CbMet, IDS_CFG_MET}, {&CbEvt, IDS_CFG_EVT}, {&CbFot, IDS_CFG_FOT},
+    {&TsTransfer, IDS_CFG_TSTRANSFER}, {&LabDest, IDS_CFG_DEST}, {&LabDestination0, IDS_CFG_DESTINATION0},
+    {&CbDestination1, IDS_CFG_DESTINATION1}, {&LabUser, IDS_CFG_USER_CHAIN}, {&LabShop, IDS_CFG_SHOP},
+    {&LabPassword, IDS_CFG_PASSWORD}, {&RbModeCopy, IDS_CFG_MODECOPY}, {&RbModeFTP, IDS_CFG_MODEFTP},
+    {&LabInetConn, IDS_CFG_INETCONN}, {&LabInetDisconnDelay, IDS_CFG_DISCONNDELAY}, {&LabMin2, IDS_CFG_MIN},
+    {&CbPassive, IDS_CFG_PASSIVE}, {&LabPort, IDS_CFG_PORT}, {&LabProxyType, IDS_CFG_PROXYTYPE},
+    {&LabProxyHost, IDS_CFG_PROXYHOST}, {&LabProxyPort, IDS_CFG_PORT}, {&LabProxyUser, IDS_CFG_PROXYUSER},
+    {&LabProxyPassword, IDS_CFG_PROXYPASSWORD}, {&TsAdditional, IDS_CFG_TSADDITIONAL}, {&CbRegion, IDS_CFG_REGION},
+    {&LabRegion, IDS_CFG_REGIONNAME}, {&BtnTest, IDS_CFG_TEST},
+  };
+  for (const auto& [Control, Id] : Captions) { Control->SetText(LoadStr(Id)); }
   RbRegular.SetText("");  // its text is the label beside it
   BtnBrowseDir.SetHint(LoadStr(IDS_CFG_BROWSEDIR_HINT));
   BtnBrowseDest.SetText("...");

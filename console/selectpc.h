@@ -16,10 +16,12 @@ public:
 
 private:
   void LocalizeCaptions();
-  static const TControlDef<TSelectPcDlg> Controls[];
-  TLabel& LabPrompt;
-  TEdit& EdPc;
-  TButton& BtnPc;
-  TButton& BtnOK;
-  TButton& BtnCancel;
+  using D = TSelectPcDlg;
+  // Tab order: OK, Cancel, then the name.
+  //                             name         kind            parent  x    y    w    h  on click                    modal result style
+  TLabel& LabPrompt  = Add<D>({"LabPrompt",   ckLabel,        "",     7,   6, 257,  49, nullptr, mrNone, bsNormal, coWordWrap});
+  TButton& BtnOK     = Add<D>({"BtnOK",       ckButton,       "",    52,  98,  75,  25, nullptr, mrOK, bsDefault});
+  TButton& BtnCancel = Add<D>({"BtnCancel",   ckButton,       "",   144,  98,  75,  25, nullptr, mrCancel, bsCancel});
+  TEdit& EdPc        = Add<D>({"EdPc",        ckEdit,         "",     7,  62, 217,  21});
+  TButton& BtnPc     = Add<D>({"BtnPc",       ckSpeedButton,  "",   232,  60,  26,  24, &D::BtnPcClick});
 };

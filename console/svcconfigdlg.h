@@ -46,20 +46,21 @@ protected:
   TBaseOdxConfigClass FConfigClass;
   std::unique_ptr<TBaseOdxConfig> FConfig;
 
-  static const TControlDef<TBaseSvcConfigDlg> Controls[];
-  TButton& BtnOK;
-  TButton& BtnCancel;
-  TPageControl& PgcParams;
-  TTabSheet& TsGeneral;
-  TPanel& PnAcquisition;
-  TLabel& LabVelmoraDir;
-  TEdit& EdVelmoraDir;
-  TButton& BtnBrowseDir;
-  TLabel& LabFreq;
-  TSpinEdit& SeFreq;
-  TLabel& LabMin;
-  TCheckBox& CbLogDetailed;
-  TStatusBar& SbMain;
+  using D = TBaseSvcConfigDlg;
+  //                                   name             kind           parent           x    y    w    h  on click
+  TPageControl& PgcParams  = Add<D>({"PgcParams",       ckPageControl, "",              8,   8, 404, 170});
+  TTabSheet& TsGeneral     = Add<D>({"TsGeneral",       ckTabSheet,    "PgcParams",     0,   0,   0,   0});
+  TPanel& PnAcquisition    = Add<D>({"PnAcquisition",   ckPanel,       "TsGeneral",     4,   4, 390, 130});
+  TLabel& LabVelmoraDir    = Add<D>({"LabVelmoraDir",   ckLabel,       "PnAcquisition", 8,   8, 370,  17});
+  TEdit& EdVelmoraDir      = Add<D>({"EdVelmoraDir",    ckEdit,        "PnAcquisition", 8,  28, 340,  21});
+  TButton& BtnBrowseDir    = Add<D>({"BtnBrowseDir",    ckSpeedButton, "PnAcquisition", 352, 27, 26,  23, &D::BtnBrowseDirClick});
+  TLabel& LabFreq          = Add<D>({"LabFreq",         ckLabel,       "PnAcquisition", 8,  64, 256,  17});
+  TSpinEdit& SeFreq        = Add<D>({"SeFreq",          ckSpinEdit,    "PnAcquisition", 266, 60, 70,  21});
+  TLabel& LabMin           = Add<D>({"LabMin",          ckLabel,       "PnAcquisition", 342, 64, 40,  17});
+  TCheckBox& CbLogDetailed = Add<D>({"CbLogDetailed",   ckCheckBox,    "PnAcquisition", 8,  98, 300,  19});
+  TButton& BtnOK           = Add<D>({"BtnOK",           ckButton,      "",            252, 186,  75,  25, &D::BtnOKClick, mrNone, bsDefault});
+  TButton& BtnCancel       = Add<D>({"BtnCancel",       ckButton,      "",            337, 186,  75,  25, nullptr, mrCancel, bsCancel});
+  TStatusBar& SbMain       = Add<D>({"SbMain",          ckStatusBar,   "",              0,   0,   0,  19});
 };
 
 // A parameters dialog class: builds a dialog of that class, the way the main

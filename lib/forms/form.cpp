@@ -78,6 +78,8 @@ HWND CreateArrows(HWND Parent, uint32_t Options) {
 
 TForm::TForm(HWND Owner) : FOwner(Owner) { RegisterClasses(); }
 
+TForm::TForm(HWND Owner, const TFormDef& Def) : TForm(Owner) { CreateWindowFor(Def); }
+
 TForm::~TForm() {
   FTimers.clear();
   FControls.clear();
@@ -208,7 +210,10 @@ TControl& TForm::AddControl(std::unique_ptr<TControl> Control, const TRowData& R
   FControls.push_back(std::move(Control));
   if (Row.Options & coPadded) { FPadded.push_back(Result.Handle()); }
   const TAlign Align = RowAlign(Row.Kind, Row.Align);
-  if (Align != alNone) { FAligned.emplace_back(&Result, Align); }
+  if (Align != alNone) {
+    FAligned.emplace_back(&Result, Align);
+    Realign(GetParent(Result.Handle()));
+  }
   return Result;
 }
 

@@ -31,6 +31,8 @@ struct TFormDef {
 class TForm {
 public:
   explicit TForm(HWND Owner = nullptr);
+  // Creates the window; the controls follow as the descendant's members are initialised.
+  TForm(HWND Owner, const TFormDef& Def);
   virtual ~TForm();
   TForm(const TForm&) = delete;
   TForm& operator=(const TForm&) = delete;
@@ -54,6 +56,7 @@ public:
   // Set by Application.Run on its main form.
   void SetEndsProgram(bool Value) { FEndsProgram = Value; }
 
+  // A control by its row's name (a row's container, a test).
   template <class T>
   T& Find(const std::string& Name) const {
     auto Found = FByName.find(Name);
@@ -80,13 +83,28 @@ public:
   void BeforeDestruction();
 
 protected:
-  // Creates the window and its controls in table order and binds the handlers.
+  // A control just made from its row, as the member of the row's kind that it initialises.
+  class TNewControl {
+  public:
+    explicit TNewControl(TControl& Control) : FControl(Control) {}
+    template <class T>
+    operator T&() const {
+      if (T* Typed = dynamic_cast<T*>(&FControl)) { return *Typed; }
+      throw std::logic_error("the member of the control " + FControl.Name() + " is of another kind");
+    }
+
+  private:
+    TControl& FControl;
+  };
+  // Creates a row's control and binds its handler; a form declares each control
+  // with its row, in creation order:
+  //   TEdit& EdValue = Add<D>({"EdValue", ckEdit, "", 8, 40, 220, 21});
+  template <class TOwner>
+  TNewControl Add(const TControlDef<TOwner>& Row);
+  // Creates the window and the controls of a table that no member names.
   template <class TOwner, size_t N>
   void CreateForm(const TFormDef& Def, const TControlDef<TOwner> (&Rows)[N]);
   TTimer& AddTimer(UINT Interval);
-  // Controls are created again by table rows of a descendant, after its base's.
-  template <class TOwner, size_t N>
-  void AddControls(const TControlDef<TOwner> (&Rows)[N]);
 
 private:
   struct TRowData {
@@ -164,22 +182,20 @@ void TForm::Invoke(F&& Handler) noexcept {
   }
 }
 
-template <class TOwner, size_t N>
-void TForm::CreateForm(const TFormDef& Def, const TControlDef<TOwner> (&Rows)[N]) {
-  CreateWindowFor(Def);
-  AddControls(Rows);
+template <class TOwner>
+TForm::TNewControl TForm::Add(const TControlDef<TOwner>& Row) {
+  TControl& Control = CreateControl(
+      {Row.Name, Row.Kind, Row.Parent, Row.X, Row.Y, Row.W, Row.H, Row.ModalResult, Row.Style, Row.Options, Row.Align});
+  if (Row.OnClick) {
+    TOwner* Owner = static_cast<TOwner*>(this);
+    auto Handler = Row.OnClick;
+    Control.OnClick = [Owner, Handler] { (Owner->*Handler)(); };
+  }
+  return TNewControl(Control);
 }
 
 template <class TOwner, size_t N>
-void TForm::AddControls(const TControlDef<TOwner> (&Rows)[N]) {
-  for (const TControlDef<TOwner>& Row : Rows) {
-    TControl& Control = CreateControl(
-        {Row.Name, Row.Kind, Row.Parent, Row.X, Row.Y, Row.W, Row.H, Row.ModalResult, Row.Style, Row.Options, Row.Align});
-    if (Row.OnClick) {
-      TOwner* Owner = static_cast<TOwner*>(this);
-      auto Handler = Row.OnClick;
-      Control.OnClick = [Owner, Handler] { (Owner->*Handler)(); };
-    }
-  }
-  Realign(FHandle);
+void TForm::CreateForm(const TFormDef& Def, const TControlDef<TOwner> (&Rows)[N]) {
+  CreateWindowFor(Def);
+  for (const TControlDef<TOwner>& Row : Rows) { Add(Row); }
 }

@@ -1,6 +1,7 @@
 // Forms as data: one row a component, in creation order. A form's table reads
-// like its design: name, kind, container, bounds, handler, options. Captions
-// come from the string table when the form is created.
+// like its design: name, kind, container, bounds, handler, options; each row
+// makes the member it initialises (TForm::Add). Captions come from the string
+// table when the form is created.
 #pragma once
 #include <windows.h>
 

@@ -553,6 +553,16 @@ const TControlDef<TLayerForm> TLayerForm::Controls[] = {
 
 TLayerForm::TLayerForm() : TForm(nullptr), Ticker((CreateForm(Def, Controls), AddTimer(50))) {}
 
+// A member whose kind is not its row's.
+class TMisboundForm : public TForm {
+public:
+  TMisboundForm() : TForm(nullptr, TFormDef{240, 200, fbDialog}) {}
+
+private:
+  using D = TMisboundForm;
+  TEdit& CbOne = Add<D>({"CbOne", ckCheckBox, "", 8, 8, 120, 19});
+};
+
 using FormLayer = DialogTest;
 
 TEST_F(FormLayer, ProgramChangeOfABoxRunsItsClickHandler) {
@@ -574,6 +584,15 @@ TEST_F(FormLayer, ProgramChangeOfABoxRunsItsClickHandler) {
   EXPECT_TRUE(Form->Checked("RbA2"));
   // Another container is another group.
   EXPECT_TRUE(Form->Checked("RbB1"));
+}
+
+TEST_F(FormLayer, MemberOfAnotherKindThanItsRowStopsTheFormNamingTheControl) {
+  try {
+    NewForm<TMisboundForm>();
+    FAIL() << "the form was made";
+  } catch (const std::logic_error& Error) {
+    EXPECT_NE(std::string(Error.what()).find("CbOne"), std::string::npos) << Error.what();
+  }
 }
 
 TEST_F(FormLayer, ExceptionLeavingAHandlerIsShownAndTheProgramGoesOn) {
