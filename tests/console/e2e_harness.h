@@ -13,6 +13,7 @@
 #include "support/localservice.h"
 #include "support/runprogram.h"
 #include "support/scratchdir.h"
+#include "support/testprogram.h"
 #include "support/waitfor.h"
 #include "support/winprobe.h"
 
@@ -52,14 +53,6 @@ inline std::string LogonAccount() {
     Account = Config->lpServiceStartName;
   }
   return Account;
-}
-
-inline std::string ScreenshotPath(const std::string& Name) {
-  char Self[MAX_PATH];
-  GetModuleFileNameA(nullptr, Self, MAX_PATH);
-  const std::string Folder = ExtractFileDir(ExtractFileDir(ExtractFileDir(Self))) + "\\screenshots";
-  ForceDirectories(Folder);
-  return Folder + "\\" + Name;
 }
 
 // One service folder and one console folder for a whole suite: starting a

@@ -11,6 +11,7 @@
 #include "shared/transportconfig.h"
 #include "rtl/files.h"
 #include "support/scratchdir.h"
+#include "support/testprogram.h"
 #include "support/waitfor.h"
 
 namespace {
@@ -24,9 +25,7 @@ constexpr DWORD ProgramWaitMs = 300000;
 
 // The test service as the service tests build it: tests/service beside tests/console.
 std::string TestServiceProgram() {
-  char Path[MAX_PATH];
-  GetModuleFileNameA(nullptr, Path, MAX_PATH);
-  return ExtractFileDir(ExtractFileDir(Path)) + "\\service\\odxtestsvc.exe";
+  return ExtractFileDir(TestProgramFolder()) + "\\service\\odxtestsvc.exe";
 }
 
 // What a call raised: the class, the message and, for an OS error, its code.

@@ -9,6 +9,7 @@
 #include "shared/pipemessages.h"
 #include "tests/service/pipeclient.h"
 #include "support/scratchdir.h"
+#include "support/testprogram.h"
 #include "support/waitfor.h"
 
 namespace {
@@ -17,12 +18,6 @@ using Lines = std::vector<std::string>;
 
 const char ServiceName[] = "OdxTestSvc";
 
-
-std::string ProgramDir() {
-  char Path[MAX_PATH];
-  GetModuleFileNameA(nullptr, Path, MAX_PATH);
-  return ExtractFileDir(Path);
-}
 
 // The test service copied into a folder of its own, registered under the real
 // service control manager, and removed again at the end.
@@ -34,7 +29,7 @@ protected:
     RemoveService(ServiceName);
     Folder = MakeTestFolder("odxscm");
     Program = Folder + "\\odxtestsvc.exe";
-    ASSERT_TRUE(CopyFileA((ProgramDir() + "\\odxtestsvc.exe").c_str(), Program.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((TestProgramFolder() + "\\odxtestsvc.exe").c_str(), Program.c_str(), FALSE));
   }
 
   void TearDown() override {
