@@ -3,9 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
+#include "support/installedservice.h"
 #include "support/localservice.h"
-#include "support/runprogram.h"
 #include "console/svcctrl.h"
 #include "rtl/exceptions.h"
 #include "shared/transportconfig.h"
@@ -66,16 +67,15 @@ private:
 class ServiceControl : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
-    // A service of an earlier run that was cut short goes first.
-    RemoveService(ServiceName);
     Folder = MakeTestFolder("odxsvcctrl");
     Program = Folder + "\\odxtestsvc.exe";
     CopyFileA(TestServiceProgram().c_str(), Program.c_str(), FALSE);
     WriteTextFile(Folder + "\\bare.service", "");
+    Installed = std::make_unique<TInstalledService>(Program, ServiceName, ProgramWaitMs);
   }
 
   static void TearDownTestSuite() {
-    RunProgram("\"" + Program + "\" UNINSTALL SILENT", ProgramWaitMs);
+    Installed.reset();
     RemoveTree(Folder);
   }
 
@@ -86,7 +86,7 @@ protected:
     ASSERT_NE(Manager.Get(), nullptr);
     Service.Reset(OpenServiceA(Manager.Get(), ServiceName, SERVICE_ALL_ACCESS));
     if (!Service.Valid()) {
-      ASSERT_EQ(RunProgram("\"" + Program + "\" INSTALL SILENT", ProgramWaitMs), 0);
+      ASSERT_TRUE(Installed->Install());
       Service.Reset(OpenServiceA(Manager.Get(), ServiceName, SERVICE_ALL_ACCESS));
     }
     ASSERT_NE(Service.Get(), nullptr);
@@ -118,10 +118,7 @@ protected:
   }
 
   // Starts the service with the test's own calls, not the routine under test.
-  void StartDirectly() {
-    ASSERT_TRUE(StartServiceA(Service.Get(), 0, nullptr));
-    ASSERT_TRUE(WaitForState(SERVICE_RUNNING, 120000));
-  }
+  static void StartDirectly() { ASSERT_TRUE(Installed->Start()); }
 
   static void Marker(const std::string& Name, const std::string& Text = "") {
     WriteTextFile(Folder + "\\" + Name, Text);
@@ -129,6 +126,7 @@ protected:
 
   static inline std::string Folder;
   static inline std::string Program;
+  static inline std::unique_ptr<TInstalledService> Installed;
   TServiceHandle Manager;
   TServiceHandle Service;
 };
