@@ -81,9 +81,9 @@ TEST_F(ServiceManager, InstallStartInterrogateStopUninstall) {
   EXPECT_EQ(Status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
 
   const std::string Answer = Call(PipePath("OdxTestSvcInfo"), MakeRequest(ReqGetStats));
-  ASSERT_EQ(Answer.size(), 595u);
+  ASSERT_EQ(Answer.size(), static_cast<size_t>(StatsAnswerSize));
   TServiceStatsRecord Record;
-  std::memcpy(&Record, Answer.data() + 84, sizeof(Record));
+  std::memcpy(&Record, Answer.data() + ServiceStatsOffset, sizeof(Record));
   EXPECT_EQ(Record.RecordSize, 511);
   EXPECT_EQ(Record.VersionMajor, 3);
   EXPECT_EQ(Record.VersionMinor, 1);

@@ -59,7 +59,7 @@ protected:
   TServiceStatsRecord Stats() const {
     const std::string Answer = Call("\\\\.\\pipe\\TrSvcInfo", MakeRequest("REQGETSTATS"));
     TServiceStatsRecord R{};
-    if (Answer.size() == 595) { std::memcpy(&R, Answer.data() + 84, sizeof R); }
+    if (Answer.size() == static_cast<size_t>(StatsAnswerSize)) { std::memcpy(&R, Answer.data() + ServiceStatsOffset, sizeof R); }
     return R;
   }
   // The service publishes its next run as its scheduler starts and after every
