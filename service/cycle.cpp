@@ -63,6 +63,8 @@ void TBaseOrdanixService::ProcessChain(const std::string& Directory, TDateTime C
     Bad = FFilesBad;
     Ms = FElapsedMs;
   };
+  // Not a scope exit: the summary below needs EndChain's counts before the
+  // function ends.
   try {
     FEntries->Clear();
     BuildDirectoryEntries(Directory, *FEntries);
@@ -88,6 +90,8 @@ void TBaseOrdanixService::ProcessChain(const std::string& Directory, TDateTime C
 }
 
 void TBaseOrdanixService::ProcessDestination(TDateTime CycleStart) {
+  // Not a scope exit, whose action must not throw: FinishDestination's
+  // disconnect can raise.
   try {
     PrepareDestination();
     for (int32_t E = 0; E < FEntries->Count(); ++E) {
@@ -118,6 +122,8 @@ void TBaseOrdanixService::ProcessEntry(const std::string& Entry, TDateTime Cycle
   const std::string StatusFile = MapStatusFileName((*FStatusFiles)[FCurrentDestination], -1);
   const TDateTime EntryStart = FClock->Now();
   TDirectoryList List(Directory, Mask, Entry, 0, StatusFile);
+  // Not a scope exit, whose action must not throw: the AfterDirectory hook can
+  // raise, as the disconnect after a destination does.
   try {
     bool Ascending = false;
     IsAscendingEntry(Entry, Ascending);

@@ -19,13 +19,24 @@ wine=$build/wine-run
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 winpath() { echo "Z:${1//\//\\}"; }
 
+# Ends the process whose id FILE holds, when its command line still names WHAT
+# (the id may since have gone to another process), and forgets the id.
+end_recorded() {
+  local file=$1 what=$2 pid
+  if [ -f "$file" ]; then
+    pid=$(cat "$file")
+    if grep -qaF "$what" "/proc/$pid/cmdline" 2>/dev/null; then kill "$pid" 2>/dev/null || true; fi
+  fi
+  rm -f "$file"
+}
+
+# Ends only what this script started: the console and the FTP server it recorded.
 stop_service() {
-  pkill -f 'norvask_cfg[.]exe' 2>/dev/null || true
+  end_recorded "$run/console.pid" norvask_cfg.exe
   "$wine" sc stop TransportSvc >/dev/null 2>&1 || true
   sleep 2
   [ -f "$run/norvask.exe" ] && "$wine" "$run/norvask.exe" UNINSTALL SILENT >/dev/null 2>&1 || true
-  [ -f "$run/ftpserver.pid" ] && kill "$(cat "$run/ftpserver.pid")" 2>/dev/null || true
-  rm -f "$run/ftpserver.pid"
+  end_recorded "$run/ftpserver.pid" pyftpdlib
 }
 
 if [ "$mode" = stop ]; then
@@ -103,9 +114,11 @@ echo
 echo "== norvask.log"
 cat "$run/norvask.log"
 
-# The console, in the run folder beside the service, watching it on this PC.
+# The console, in the run folder beside the service, watching it on this PC. The
+# shell that becomes it records its own id, whether or not setsid forked.
 cp "$build/console/norvask_cfg.exe" "$run/"
-(cd "$run" && setsid "$wine" norvask_cfg.exe </dev/null >"$run/console.log" 2>&1 &)
+(cd "$run" && setsid sh -c 'echo $$ >console.pid; exec "$1" norvask_cfg.exe' sh "$wine" \
+  </dev/null >"$run/console.log" 2>&1 &)
 echo
 echo "norvask_cfg started on display $DISPLAY; waiting for its window..."
 if "$wine" "$build/tests/window_shot.exe" "Envoi des fichiers" "$(winpath "$run/console.png")" 300000 >/dev/null 2>&1; then

@@ -3,6 +3,8 @@
 # and runs every test under Wine. On a machine that cannot run 32-bit x86 code
 # itself, the tests run on a 64-bit build of the same sources under wine64
 # (tools/test-arch.sh says which and why); the 32-bit build is still made.
+# After the run it says how many tests were skipped and why, even when all
+# passed; its exit status is ctest's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -17,4 +19,16 @@ else
   cmake -S . -B "$tests" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
   cmake --build "$tests" -j"$(nproc)"
 fi
-ctest --test-dir "$tests" --output-on-failure --timeout 900 "$@"
+
+# The test runner (tests/support/run-gtest.sh) appends each program's skips here.
+export NORVASK_SKIP_LOG=$PWD/$tests/skipped-tests.txt
+rm -f "$NORVASK_SKIP_LOG"
+status=0
+ctest --test-dir "$tests" --output-on-failure --timeout 900 "$@" || status=$?
+if [ -f "$NORVASK_SKIP_LOG" ]; then
+  awk -F'\t' '{ total += $2 } END { print "test: " total " test" (total == 1 ? "" : "s") " skipped" }' "$NORVASK_SKIP_LOG"
+  awk -F'\t' '{ print "test: skipped (" $2 ") in " $1 ": " $3 }' "$NORVASK_SKIP_LOG"
+else
+  echo "test: no test skipped"
+fi
+exit "$status"

@@ -1,4 +1,6 @@
 // Runs an action when a scope ends, however it ends: the finally of a try block.
+// The action must not throw: it runs in a destructor, where an exception ends
+// the program. Clean-up that can raise is written out in a catch and after it.
 #pragma once
 #include <utility>
 

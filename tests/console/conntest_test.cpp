@@ -17,6 +17,7 @@
 #include "rtl/formatdatetime.h"
 #include "support/ftptestenv.h"
 #include "support/scratchdir.h"
+#include "support/testprogram.h"
 #include "support/winprobe.h"
 #include "tests/console/guitest.h"
 
@@ -402,12 +403,7 @@ TEST_F(ConnectivityTest, ScreenshotOfAFinishedReport) {
   // Sized by the operator so that the whole report shows.
   SetWindowPos(Dialog->Handle(), nullptr, 0, 0, 640, 600, SWP_NOMOVE | SWP_NOZORDER);
   SendMessageA(Dialog->Find<TControl>("ReResult").Handle(), WM_VSCROLL, SB_TOP, 0);
-  PumpUntil([] { return false; }, 300);
-  char Self[MAX_PATH];
-  GetModuleFileNameA(nullptr, Self, MAX_PATH);
-  const std::string Folder = ExtractFileDir(ExtractFileDir(ExtractFileDir(Self))) + "\\screenshots";
-  ForceDirectories(Folder);
-  EXPECT_TRUE(SaveWindowPng(Dialog->Handle(), Folder + "\\connection-test.png"));
+  EXPECT_TRUE(SaveWindowPng(Dialog->Handle(), ScreenshotPath("connection-test.png")));
 }
 
 }  // namespace

@@ -6,13 +6,15 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "rtl/files.h"
+#include "support/installedservice.h"
 #include "support/localservice.h"
-#include "support/runprogram.h"
 #include "support/scratchdir.h"
+#include "support/testprogram.h"
 #include "support/waitfor.h"
 #include "support/winprobe.h"
 
@@ -20,26 +22,6 @@ constexpr DWORD ServiceWaitMs = 60000;
 // A Wine program's first window can take a while under emulation.
 constexpr DWORD WindowWaitMs = 240000;
 inline const char MainCaption[] = "Envoi des fichiers";
-
-inline bool StartService() {
-  const TLocalService Service = OpenLocalService(TransportServiceName, SERVICE_START);
-  const bool Started = Service.Valid() && StartServiceA(Service.Get(), 0, nullptr);
-  return Started && WaitFor([] { return ServiceState() == SERVICE_RUNNING; }, ServiceWaitMs);
-}
-
-inline bool StopService() {
-  const TLocalService Service = OpenLocalService(TransportServiceName, SERVICE_STOP);
-  SERVICE_STATUS Status;
-  if (Service.Valid()) { ControlService(Service.Get(), SERVICE_CONTROL_STOP, &Status); }
-  return WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, ServiceWaitMs);
-}
-
-// A registration left by another run would point at another folder.
-inline void RemoveLeftoverService() {
-  if (ServiceState() == 0) { return; }
-  StopService();
-  RemoveService(TransportServiceName);
-}
 
 inline std::string LogonAccount() {
   const TLocalService Service = OpenLocalService(TransportServiceName, SERVICE_QUERY_CONFIG);
@@ -52,14 +34,6 @@ inline std::string LogonAccount() {
     Account = Config->lpServiceStartName;
   }
   return Account;
-}
-
-inline std::string ScreenshotPath(const std::string& Name) {
-  char Self[MAX_PATH];
-  GetModuleFileNameA(nullptr, Self, MAX_PATH);
-  const std::string Folder = ExtractFileDir(ExtractFileDir(ExtractFileDir(Self))) + "\\screenshots";
-  ForceDirectories(Folder);
-  return Folder + "\\" + Name;
 }
 
 // One service folder and one console folder for a whole suite: starting a
@@ -76,9 +50,9 @@ protected:
     CopyFileA(std::getenv("NORVASK_EXE"), (ServiceDir + "\\norvask.exe").c_str(), FALSE);
     CopyFileA(std::getenv("NORVASK_CFG_EXE"), (ConsoleDir + "\\norvask_cfg.exe").c_str(), FALSE);
     WriteTextFile(ServiceDir + "\\norvask.ini", Ini);
-    RemoveLeftoverService();
-    Install();
-    StartService();
+    Service = std::make_unique<TInstalledService>(ServiceDir + "\\norvask.exe", TransportServiceName, ServiceWaitMs);
+    Service->Install();
+    Service->Start();
   }
   static void StartConsole(const std::string& Arguments) {
     Console = StartProgram("\"" + ConsoleDir + "\\norvask_cfg.exe\" " + Arguments, ConsoleDir);
@@ -90,13 +64,10 @@ protected:
   }
   static void TearDownTestSuite() {
     if (Console.Process) { EndProgram(Console, 20000); }
-    if (ServiceState() == SERVICE_RUNNING) { StopService(); }
-    RunProgram("\"" + ServiceDir + "\\norvask.exe\" UNINSTALL SILENT", ServiceWaitMs);
+    Service.reset();
     delete Dir;
     Dir = nullptr;
   }
-  static void Install() { RunProgram("\"" + ServiceDir + "\\norvask.exe\" INSTALL SILENT", ServiceWaitMs); }
-
   void SetUp() override { ASSERT_NE(Main, nullptr) << "the console's main window did not show"; }
 
   static HWND Control(const std::string& Name) { return FindControl(Main, Name); }
@@ -149,6 +120,7 @@ protected:
   static bool LedOn(int Panel) { return GetGValue(LedColour(Panel)) > 150 && GetRValue(LedColour(Panel)) < 100; }
 
   inline static TScratchDir* Dir = nullptr;
+  inline static std::unique_ptr<TInstalledService> Service;
   inline static std::string ServiceDir, ConsoleDir;
   inline static TStartedProgram Console;
   inline static HWND Main = nullptr;

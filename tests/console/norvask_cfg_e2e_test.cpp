@@ -72,17 +72,17 @@ TEST_F(ConsoleEndToEnd, StopAndStartButtonsDriveTheRealService) {
 // an open handle until that handle closes: so the console starts here after
 // the removal.)
 TEST_F(ConsoleEndToEnd, MissingServiceIsReportedAndAnInstalledOneIsSeen) {
-  ASSERT_TRUE(StopService());
+  ASSERT_TRUE(Service->Stop());
   ASSERT_TRUE(CloseConsole());
-  RunProgram("\"" + ServiceDir + "\\norvask.exe\" UNINSTALL SILENT", ServiceWaitMs);
+  ASSERT_TRUE(Service->Uninstall());
   ASSERT_EQ(ServiceState(), 0u);
   StartConsole("");
   ASSERT_NE(Main, nullptr);
   ASSERT_TRUE(ShowsMissing()) << Shown();
 
-  Install();
+  ASSERT_TRUE(Service->Install());
   ASSERT_TRUE(ShowsStopped()) << Shown();
-  ASSERT_TRUE(StartService());
+  ASSERT_TRUE(Service->Start());
   EXPECT_TRUE(ShowsRunning()) << Shown();
 }
 

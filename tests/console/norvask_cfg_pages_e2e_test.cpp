@@ -9,7 +9,6 @@
 
 #include "rtl/files.h"
 #include "support/quietfailures.h"
-#include "support/runprogram.h"
 #include "support/scratchdir.h"
 #include "support/winprobe.h"
 #include "tests/console/e2e_harness.h"
@@ -29,9 +28,9 @@ TEST(ConsolePagesEndToEnd, ValuesOfEachPageReachTheServicesFile) {
                 "[General]\r\nTimeBetweenActions=3600\r\n[Directory0]\r\nTrackDirectory=" + Shop +
                     "\r\n[Transport]\r\nTransport=COPY\r\nDestination0=" + Out +
                     "\r\nDestinationDirectory=SHOP01\r\nUsername=\r\n");
-  RemoveLeftoverService();
-  RunProgram("\"" + ServiceDir + "\\norvask.exe\" INSTALL SILENT", ServiceWaitMs);
-  ASSERT_TRUE(StartService());
+  TInstalledService Service(ServiceDir + "\\norvask.exe", TransportServiceName, ServiceWaitMs);
+  ASSERT_TRUE(Service.Install());
+  ASSERT_TRUE(Service.Start());
   TStartedProgram Console = StartProgram("\"" + ConsoleDir + "\\norvask_cfg.exe\" /CONFIG", ConsoleDir);
 
   const HWND Dialog = WaitForTopWindow("Configuration du service", WindowWaitMs, Console.ProcessId);
@@ -71,8 +70,6 @@ TEST(ConsolePagesEndToEnd, ValuesOfEachPageReachTheServicesFile) {
   EXPECT_NE(Request.find("\r\nregion=Bretagne\r\n"), std::string::npos) << Request;
 
   EndProgram(Console, 20000);
-  StopService();
-  RunProgram("\"" + ServiceDir + "\\norvask.exe\" UNINSTALL SILENT", ServiceWaitMs);
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ protected:
     SetUpService("norvask_cfg_roundtrip",
                  "[General]\r\nLogDetailed=1\r\nTimeBetweenActions=3600\r\n[Transport]\r\nTransport=COPY\r\n"
                  "DestinationDirectory=shop0001\r\n");
-    StopService();
+    Service->Stop();
     const std::string Ini = ReadTextFile(ServiceDir + "\\norvask.ini");
     WriteTextFile(ServiceDir + "\\norvask.ini", Ini + "Destination0=" + ServiceDir + "\\out\r\n");
     MakeShop(ServiceDir + "\\shop", "first.scb");
@@ -95,7 +95,7 @@ protected:
 TEST_F(ConsoleMeetsService, ConfigSwitchEditReachesTheServiceWhichRunsOnIt) {
   ASSERT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED));
   EXPECT_EQ(WaitForTopWindow(DialogCaption, 3000, Console.ProcessId), nullptr) << "a dialog for a stopped service";
-  ASSERT_TRUE(StartService());
+  ASSERT_TRUE(Service->Start());
   const DWORD FirstProcess = ServiceStatus().dwProcessId;
   HWND Dialog = WaitForTopWindow(DialogCaption, WindowWaitMs, Console.ProcessId);
   ASSERT_NE(Dialog, nullptr);
@@ -208,12 +208,12 @@ TEST_F(ConsoleMeetsService, ServiceStoppedDuringTheDialogIsNotStartedAgain) {
   ASSERT_TRUE(ShowsRunning()) << Shown();
   HWND Dialog = OpenDialog();
   ASSERT_NE(Dialog, nullptr);
-  ASSERT_TRUE(StopService());
+  ASSERT_TRUE(Service->Stop());
   Click(FindControl(Dialog, "BtnOK"));
   EXPECT_EQ(AnswerBox(), SysErrorMessage(ERROR_FILE_NOT_FOUND));
   // The console is done with the click once it notes that it did not restart.
   EXPECT_TRUE(WaitFor([] { return StateText() == NotRestartedNote; }, ServiceWaitMs)) << Shown();
   EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED)) << "the console started the service";
   EXPECT_TRUE(ShowsStopped()) << ConsoleEndToEndBase::Shown();
-  ASSERT_TRUE(StartService());
+  ASSERT_TRUE(Service->Start());
 }

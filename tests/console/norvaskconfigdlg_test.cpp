@@ -19,6 +19,7 @@
 #include "support/categoryswitches.h"
 #include "support/fakeras.h"
 #include "support/scratchdir.h"
+#include "support/testprogram.h"
 #include "support/winprobe.h"
 #include "tests/console/guitest.h"
 
@@ -600,15 +601,10 @@ TEST_F(TransportDialog, ScreenshotsOfThePages) {
                      "[Transfer]\r\nHeatmap=0\r\n");
   Dialog->Show();
   auto& Pages = Get<TPageControl>(*Dialog, "PgcParams");
-  char Self[MAX_PATH];
-  GetModuleFileNameA(nullptr, Self, MAX_PATH);
-  const std::string Folder = ExtractFileDir(ExtractFileDir(ExtractFileDir(Self))) + "\\screenshots";
-  ForceDirectories(Folder);
   const char* Names[] = {"parameters-general.png", "parameters-transfer.png", "parameters-additional.png"};
   for (int Page = 0; Page < 3; ++Page) {
     Pages.SetActivePageIndex(Page);
-    PumpUntil([] { return false; }, 300);
-    EXPECT_TRUE(SaveWindowPng(Dialog->Handle(), Folder + "\\" + Names[Page])) << Names[Page];
+    EXPECT_TRUE(SaveWindowPng(Dialog->Handle(), ScreenshotPath(Names[Page]))) << Names[Page];
   }
 }
 

@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
+#include "support/installedservice.h"
 #include "support/localservice.h"
-#include "support/runprogram.h"
 #include "console/svcctrl.h"
 #include "rtl/exceptions.h"
 #include "shared/transportconfig.h"
 #include "rtl/files.h"
 #include "support/scratchdir.h"
+#include "support/testprogram.h"
 #include "support/waitfor.h"
 
 namespace {
@@ -24,9 +26,7 @@ constexpr DWORD ProgramWaitMs = 300000;
 
 // The test service as the service tests build it: tests/service beside tests/console.
 std::string TestServiceProgram() {
-  char Path[MAX_PATH];
-  GetModuleFileNameA(nullptr, Path, MAX_PATH);
-  return ExtractFileDir(ExtractFileDir(Path)) + "\\service\\odxtestsvc.exe";
+  return ExtractFileDir(TestProgramFolder()) + "\\service\\odxtestsvc.exe";
 }
 
 // What a call raised: the class, the message and, for an OS error, its code.
@@ -67,16 +67,15 @@ private:
 class ServiceControl : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
-    // A service of an earlier run that was cut short goes first.
-    RemoveService(ServiceName);
     Folder = MakeTestFolder("odxsvcctrl");
     Program = Folder + "\\odxtestsvc.exe";
     CopyFileA(TestServiceProgram().c_str(), Program.c_str(), FALSE);
     WriteTextFile(Folder + "\\bare.service", "");
+    Installed = std::make_unique<TInstalledService>(Program, ServiceName, ProgramWaitMs);
   }
 
   static void TearDownTestSuite() {
-    RunProgram("\"" + Program + "\" UNINSTALL SILENT", ProgramWaitMs);
+    Installed.reset();
     RemoveTree(Folder);
   }
 
@@ -87,7 +86,7 @@ protected:
     ASSERT_NE(Manager.Get(), nullptr);
     Service.Reset(OpenServiceA(Manager.Get(), ServiceName, SERVICE_ALL_ACCESS));
     if (!Service.Valid()) {
-      ASSERT_EQ(RunProgram("\"" + Program + "\" INSTALL SILENT", ProgramWaitMs), 0);
+      ASSERT_TRUE(Installed->Install());
       Service.Reset(OpenServiceA(Manager.Get(), ServiceName, SERVICE_ALL_ACCESS));
     }
     ASSERT_NE(Service.Get(), nullptr);
@@ -119,10 +118,7 @@ protected:
   }
 
   // Starts the service with the test's own calls, not the routine under test.
-  void StartDirectly() {
-    ASSERT_TRUE(StartServiceA(Service.Get(), 0, nullptr));
-    ASSERT_TRUE(WaitForState(SERVICE_RUNNING, 120000));
-  }
+  static void StartDirectly() { ASSERT_TRUE(Installed->Start()); }
 
   static void Marker(const std::string& Name, const std::string& Text = "") {
     WriteTextFile(Folder + "\\" + Name, Text);
@@ -130,6 +126,7 @@ protected:
 
   static inline std::string Folder;
   static inline std::string Program;
+  static inline std::unique_ptr<TInstalledService> Installed;
   TServiceHandle Manager;
   TServiceHandle Service;
 };

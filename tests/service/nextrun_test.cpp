@@ -72,6 +72,27 @@ TEST_F(NextRun, AfterACycleTheNextListedTimeOrTheFirstOfTomorrow) {
   EXPECT_EQ(Next(), "2024-06-01 06:00:00.000");
 }
 
+// The interval does not count between listed times: after the first run nothing
+// is due until the listed time of tomorrow, however short the interval.
+TEST_F(NextRun, ExactModeIsNotDueBeforeTheNextListedTimeWhateverTheInterval) {
+  ExactTimes("10:00");
+  Service->Config.TimeBetweenActions = 1;
+  At(10, 0, 0, 500);  // the listed time has just passed: the first run is five seconds away
+  Service->InitNextRun();
+  At(10, 0, 6);
+  ASSERT_TRUE(Service->TimeToRun());
+  Service->ComputeNextRun();
+  EXPECT_EQ(Next(), "2024-06-01 10:00:00.000");
+  At(10, 0, 9);
+  EXPECT_FALSE(Service->TimeToRun());
+  At(23, 59, 59, 999);
+  EXPECT_FALSE(Service->TimeToRun());
+  Service->Clock.Time = EncodeDate(2024, 6, 1) + EncodeTime(10, 0, 0, 0);
+  EXPECT_FALSE(Service->TimeToRun());
+  Service->Clock.Advance(1);
+  EXPECT_TRUE(Service->TimeToRun());
+}
+
 TEST_F(NextRun, ExactModeWithAnEmptyListFallsBackToTheInterval) {
   ExactTimes("");
   Service->Config.TimeBetweenActions = 120;

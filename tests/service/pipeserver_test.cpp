@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pipeclient.h"
+#include "pipetestenv.h"
 #include "rtl/datetime.h"
 #include "rtl/formatdatetime.h"
 #include "service/pipeserver.h"
@@ -15,10 +16,20 @@
 
 namespace {
 
-std::unique_ptr<TPipeServer> StartBareServer(const std::string& Name, int32_t Instances) {
+std::unique_ptr<TPipeServer> StartBareServer(const std::string& Name, int32_t Instances, int32_t LogLevel = 0) {
   auto Server = std::make_unique<TPipeServer>(Name, Instances, &PipeSecurityAttributes);
+  Server->LogLevel = LogLevel;
   Server->Start();
   return Server;
+}
+
+// How many times the test log holds the line that a server thread logs as it starts.
+size_t ThreadStartsLogged() {
+  const std::string Log = ReadWholeFile(TestLogFileName());
+  const std::string Started = "\tNamed pipe server thread started\r\n";
+  size_t Count = 0;
+  for (size_t At = Log.find(Started); At != std::string::npos; At = Log.find(Started, At + 1)) { ++Count; }
+  return Count;
 }
 
 bool ThreadEnds(TThread& Thread, DWORD Timeout = 5000) {
@@ -162,8 +173,9 @@ TEST(PipeServer, InstanceCountIsCutToSixtyFourAndZeroServesNothing) {
   EXPECT_EQ(std::make_unique<TPipeServer>("Many", 100, nullptr)->InstanceCount(), 64);
   EXPECT_EQ(std::make_unique<TPipeServer>("Neg", -1, nullptr)->InstanceCount(), 0);
   const std::string Name = UniquePipeName("None");
-  auto Server = StartBareServer(Name, 0);
-  Sleep(100);
+  const size_t Before = ThreadStartsLogged();
+  auto Server = StartBareServer(Name, 0, 1);
+  ASSERT_TRUE(WaitFor([&] { return ThreadStartsLogged() > Before; }, 5000, 10));
   EXPECT_FALSE(WaitNamedPipeA(PipePath(Name).c_str(), NMPWAIT_NOWAIT));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   Server->Stop();

@@ -2,13 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
+#include "support/installedservice.h"
 #include "support/localservice.h"
-#include "support/runprogram.h"
 #include "rtl/files.h"
 #include "shared/pipemessages.h"
 #include "tests/service/pipeclient.h"
 #include "support/scratchdir.h"
+#include "support/testprogram.h"
 #include "support/waitfor.h"
 
 namespace {
@@ -18,12 +20,6 @@ using Lines = std::vector<std::string>;
 const char ServiceName[] = "OdxTestSvc";
 
 
-std::string ProgramDir() {
-  char Path[MAX_PATH];
-  GetModuleFileNameA(nullptr, Path, MAX_PATH);
-  return ExtractFileDir(Path);
-}
-
 // The test service copied into a folder of its own, registered under the real
 // service control manager, and removed again at the end.
 class ServiceManager : public ::testing::Test {
@@ -31,24 +27,20 @@ protected:
   void SetUp() override {
     Manager.Reset(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     ASSERT_NE(Manager.Get(), nullptr);
-    RemoveService(ServiceName);
     Folder = MakeTestFolder("odxscm");
-    Program = Folder + "\\odxtestsvc.exe";
-    ASSERT_TRUE(CopyFileA((ProgramDir() + "\\odxtestsvc.exe").c_str(), Program.c_str(), FALSE));
+    const std::string Program = Folder + "\\odxtestsvc.exe";
+    ASSERT_TRUE(CopyFileA((TestProgramFolder() + "\\odxtestsvc.exe").c_str(), Program.c_str(), FALSE));
+    Installed.emplace(Program, ServiceName, 30000);
   }
 
+  // The manager keeps a service removed under an open handle: the handle goes first.
   void TearDown() override {
-    if (Service.Valid()) {
-      SERVICE_STATUS Status;
-      ControlService(Service.Get(), SERVICE_CONTROL_STOP, &Status);
-      WaitForState(SERVICE_STOPPED, 20000);
-      Service.Reset();
-    }
-    RunProgram("\"" + Program + "\" UNINSTALL SILENT", 30000);
+    Service.Reset();
+    Installed.reset();
   }
 
   void InstallAndOpen() {
-    ASSERT_EQ(RunProgram("\"" + Program + "\" INSTALL SILENT", 30000), 0);
+    ASSERT_TRUE(Installed->Install());
     Service.Reset(OpenServiceA(Manager.Get(), ServiceName, SERVICE_ALL_ACCESS));
     ASSERT_NE(Service.Get(), nullptr);
   }
@@ -73,16 +65,15 @@ protected:
 
   Lines Log() const { return LogTexts(Folder + "\\testsvc.log"); }
 
+  std::optional<TInstalledService> Installed;
   TServiceHandle Manager;
   TServiceHandle Service;  // declared after Manager: closed before it
   std::string Folder;
-  std::string Program;
 };
 
 TEST_F(ServiceManager, InstallStartInterrogateStopUninstall) {
   InstallAndOpen();
-  ASSERT_TRUE(StartServiceA(Service.Get(), 0, nullptr));
-  ASSERT_TRUE(WaitForState(SERVICE_RUNNING, 20000));
+  ASSERT_TRUE(Installed->Start());
   EXPECT_EQ(Query().dwControlsAccepted, static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN));
 
   SERVICE_STATUS Status{};
@@ -90,9 +81,9 @@ TEST_F(ServiceManager, InstallStartInterrogateStopUninstall) {
   EXPECT_EQ(Status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
 
   const std::string Answer = Call(PipePath("OdxTestSvcInfo"), MakeRequest(ReqGetStats));
-  ASSERT_EQ(Answer.size(), 595u);
+  ASSERT_EQ(Answer.size(), static_cast<size_t>(StatsAnswerSize));
   TServiceStatsRecord Record;
-  std::memcpy(&Record, Answer.data() + 84, sizeof(Record));
+  std::memcpy(&Record, Answer.data() + ServiceStatsOffset, sizeof(Record));
   EXPECT_EQ(Record.RecordSize, 511);
   EXPECT_EQ(Record.VersionMajor, 3);
   EXPECT_EQ(Record.VersionMinor, 1);
@@ -109,7 +100,7 @@ TEST_F(ServiceManager, InstallStartInterrogateStopUninstall) {
   EXPECT_EQ(Logged.back(), "OdxTestSvc service stopped");
 
   Service.Reset();
-  ASSERT_EQ(RunProgram("\"" + Program + "\" UNINSTALL SILENT", 30000), 0);
+  ASSERT_TRUE(Installed->Uninstall());
   EXPECT_EQ(OpenServiceA(Manager.Get(), ServiceName, SERVICE_QUERY_STATUS), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
 }
@@ -136,7 +127,7 @@ TEST_F(ServiceManager, StopFromInsideAHookEndsTheServiceCleanly) {
   WriteTextFile(Folder + "\\testsvc.ini", "[General]\r\nLogDetailed=1\r\n[Directory0]\r\nTrackDirectory=" + Data0 +
                                               "\r\n[Directory1]\r\nTrackDirectory=" + Data1 + "\r\n");
   InstallAndOpen();
-  ASSERT_TRUE(StartServiceA(Service.Get(), 0, nullptr));
+  ASSERT_TRUE(Installed->Start());
   ASSERT_TRUE(WaitForHook("ProcessFile wait-for-stop.txt", 30000));
 
   SERVICE_STATUS Status{};

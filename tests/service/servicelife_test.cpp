@@ -22,8 +22,8 @@ protected:
   TServiceStatsRecord Stats() const {
     const std::string Answer = Call(PipePath(Name + "Info"), MakeRequest(ReqGetStats));
     TServiceStatsRecord Record{};
-    EXPECT_EQ(Answer.size(), 595u);
-    if (Answer.size() == 595u) { std::memcpy(&Record, Answer.data() + 84, sizeof(Record)); }
+    EXPECT_EQ(Answer.size(), static_cast<size_t>(StatsAnswerSize));
+    if (Answer.size() == static_cast<size_t>(StatsAnswerSize)) { std::memcpy(&Record, Answer.data() + ServiceStatsOffset, sizeof(Record)); }
     return Record;
   }
   static bool IsZero(const SYSTEMTIME& Time) { return SYSTEMTIME{} == Time; }
@@ -162,7 +162,7 @@ TEST_F(ServiceLife, AStatisticsRequestWaitsForTheLock) {
       std::async(std::launch::async, [&] { return Call(PipePath(Name + "Info"), MakeRequest(ReqGetStats)); });
   EXPECT_EQ(Answer.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout);
   Service->Unlock();
-  EXPECT_EQ(Answer.get().size(), 595u);
+  EXPECT_EQ(Answer.get().size(), static_cast<size_t>(StatsAnswerSize));
 }
 
 TEST_F(ServiceLife, ConfigurationRequestsAreLoggedAndChangeNothingUntilRestart) {

@@ -47,15 +47,15 @@ TEST(SrvInfo, StatsAnswerHasItsExactLayout) {
   auto Server = StartInfoServer(Name);
   Server->OnGetStats.Set([](TOrdanixSrvInfo&, TServiceStatsRecord& Record) { FillRecord(Record); });
   const std::string Answer = Call(PipePath(Name), MakeRequest(ReqGetStats));
-  ASSERT_EQ(Answer.size(), 595u);
+  ASSERT_EQ(Answer.size(), static_cast<size_t>(StatsAnswerSize));
   EXPECT_EQ(Answer.substr(0, 16), std::string("ANSGETSTATS\0\0\0\0\0", 16));
   EXPECT_EQ(HeaderOf(Answer).ErrorCode, 0);
   EXPECT_EQ(HeaderOf(Answer).Reserved, 0);
   EXPECT_EQ(HeaderOf(Answer).DataLength, 567);
-  EXPECT_EQ(Answer.substr(84, 2), "\xFF\x01");
+  EXPECT_EQ(Answer.substr(ServiceStatsOffset, 2), "\xFF\x01");
   TServiceStatsRecord Expected{};
   FillRecord(Expected);
-  EXPECT_EQ(Answer.substr(84), std::string(reinterpret_cast<const char*>(&Expected), sizeof(Expected)));
+  EXPECT_EQ(Answer.substr(ServiceStatsOffset), std::string(reinterpret_cast<const char*>(&Expected), sizeof(Expected)));
   SYSTEMTIME Now;
   GetLocalTime(&Now);
   EXPECT_EQ(PipeStatsOf(Answer).StartTime.wYear, Now.wYear);
@@ -68,8 +68,8 @@ TEST(SrvInfo, WithoutAHandlerTheServiceRecordIsZero) {
   Server->OnGetStats.Set([](TOrdanixSrvInfo&, TServiceStatsRecord& Record) { FillRecord(Record); });
   Server->OnGetStats.Set(nullptr);
   const std::string Answer = Call(PipePath(Name), MakeRequest(ReqGetStats));
-  ASSERT_EQ(Answer.size(), 595u);
-  EXPECT_EQ(Answer.substr(84), std::string(511, '\0'));
+  ASSERT_EQ(Answer.size(), static_cast<size_t>(StatsAnswerSize));
+  EXPECT_EQ(Answer.substr(ServiceStatsOffset), std::string(511, '\0'));
 }
 
 TEST(SrvInfo, ShortAndForeignRequestsAreUnknown) {
@@ -119,7 +119,7 @@ TEST(SrvInfo, CountsConnectionsRequestsAndAnswers) {
   EXPECT_EQ(Last.Requests, 4u);
   EXPECT_EQ(Last.BytesReceived, 28 + 30 + 28 + 28);
   EXPECT_EQ(Last.Answers, 3u);
-  EXPECT_EQ(Last.BytesSent, 595 + 28 + 595);
+  EXPECT_EQ(Last.BytesSent, StatsAnswerSize + 28 + StatsAnswerSize);
   EXPECT_EQ(Last.WriteErrors, 0u);
 }
 
@@ -135,7 +135,7 @@ TEST(SrvInfo, ClientsInARowAreEachAnsweredAndCountedOnce) {
   std::string Answer;
   for (uint32_t I = 0; I < Calls; ++I) {
     Answer = Call(PipePath(Name), MakeRequest(ReqGetStats));
-    ASSERT_EQ(Answer.size(), 595u) << "call " << I;
+    ASSERT_EQ(Answer.size(), static_cast<size_t>(StatsAnswerSize)) << "call " << I;
   }
   ASSERT_TRUE(Holder.Transact(MakeRequest(ReqGetStats), Answer));
   const TPipeServerStats Stats = PipeStatsOf(Answer);
@@ -143,7 +143,7 @@ TEST(SrvInfo, ClientsInARowAreEachAnsweredAndCountedOnce) {
   EXPECT_EQ(Stats.ConnectErrors, 0u);
   EXPECT_EQ(Stats.Requests, Calls + 1);
   EXPECT_EQ(Stats.Answers, Calls);
-  EXPECT_EQ(Stats.BytesSent, 595 * static_cast<int64_t>(Calls));
+  EXPECT_EQ(Stats.BytesSent, StatsAnswerSize * static_cast<int64_t>(Calls));
   EXPECT_EQ(Stats.WriteErrors, 0u);
 }
 
@@ -158,8 +158,8 @@ TEST(SrvInfo, SeveralClientsAtOnceWhileTheHandlerIsSetAndCleared) {
       if (!Client.Open(PipePath(Name))) { return ++Bad, void(); }
       for (int i = 0; i < 200; ++i) {
         std::string Answer;
-        const bool Ok = Client.Transact(MakeRequest(ReqGetStats), Answer) && Answer.size() == 595u;
-        const std::string Record = Ok ? Answer.substr(84) : "";
+        const bool Ok = Client.Transact(MakeRequest(ReqGetStats), Answer) && Answer.size() == static_cast<size_t>(StatsAnswerSize);
+        const std::string Record = Ok ? Answer.substr(ServiceStatsOffset) : "";
         TServiceStatsRecord Filled{};
         FillRecord(Filled);
         const bool Whole = Record == std::string(511, '\0') ||

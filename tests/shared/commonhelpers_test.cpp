@@ -6,6 +6,7 @@
 
 #include "rtl/files.h"
 #include "support/scratchdir.h"
+#include "support/testprogram.h"
 
 TEST(GetField, EverySeparatorCounts) {
   EXPECT_EQ(GetField("a;b;;d", ';', 0), "a");
@@ -89,9 +90,7 @@ TEST(SplitDomainUser, AtTheFirstBackslash) {
 
 TEST(InitProgramPaths, RecordsTheProgramFolderAndPointsTempAtIt) {
   InitProgramPaths();
-  char Module[MAX_PATH];
-  GetModuleFileNameA(nullptr, Module, sizeof Module);
-  EXPECT_EQ(AppDir, ExtractFileDir(Module));
+  EXPECT_EQ(AppDir, TestProgramFolder());
   EXPECT_NE(AppDir.back(), '\\');
   char Temp[MAX_PATH];
   GetEnvironmentVariableA("TEMP", Temp, sizeof Temp);

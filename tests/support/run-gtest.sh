@@ -3,8 +3,11 @@
 # exited with 0, ran at least one test and printed GoogleTest's own closing line
 # without a failure. The closing line is needed as well as the exit code: under
 # Wine a program that crashes may still exit with 0. Skipped tests pass, but
-# the runner says how many there were and why, each reason once.
+# the runner says how many there were and why, each reason once, and appends
+# "program<TAB>count<TAB>reason" lines to $NORVASK_SKIP_LOG when it is set
+# (tools/test.sh sums them up after the run).
 set -uo pipefail
+program=$(basename "${!#}" .exe)
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT
 
@@ -19,7 +22,10 @@ report_skips() {
   echo "run-gtest: $count test$([ "$count" -eq 1 ] || echo s) skipped"
   awk 'skipped { sub(/\r$/, ""); print; skipped = 0 } /: Skipped\r?$/ { skipped = 1 }' "$output" |
     sort | uniq -c | sort -rn |
-    while read -r times reason; do echo "run-gtest: skipped ($times): $reason"; done
+    while read -r times reason; do
+      echo "run-gtest: skipped ($times): $reason"
+      [ -z "${NORVASK_SKIP_LOG:-}" ] || printf '%s\t%s\t%s\n' "$program" "$times" "$reason" >>"$NORVASK_SKIP_LOG"
+    done
 }
 report_skips
 

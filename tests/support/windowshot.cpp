@@ -12,6 +12,15 @@ constexpr DWORD PaintTimeoutMs = 2000;
 // surfaces to X on a timer): capture until two pictures in a row agree.
 constexpr int MaxCaptures = 40;
 
+// A window of the calling thread paints only when this thread lets it, and Wine
+// copies its surface to the screen once the thread finds its queue empty: both
+// happen here. Another thread's or process's window looks after itself.
+void LetPaint(HWND Window) {
+  if (GetWindowThreadProcessId(Window, nullptr) != GetCurrentThreadId()) { return; }
+  MSG Msg;
+  while (PeekMessageA(&Msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) { DispatchMessageA(&Msg); }
+}
+
 BOOL CALLBACK NeedsPaint(HWND Window, LPARAM Pending) {
   if (GetUpdateRect(Window, nullptr, FALSE)) { *reinterpret_cast<bool*>(Pending) = true; }
   return TRUE;
@@ -19,6 +28,7 @@ BOOL CALLBACK NeedsPaint(HWND Window, LPARAM Pending) {
 
 void WaitUntilPainted(HWND Window) {
   WaitFor([&] {
+    LetPaint(Window);
     bool Pending = GetUpdateRect(Window, nullptr, FALSE) != FALSE;
     EnumChildWindows(Window, NeedsPaint, reinterpret_cast<LPARAM>(&Pending));
     return !Pending;
@@ -71,6 +81,7 @@ bool SaveWindowPng(HWND Window, const std::string& PngPath) {
   TPixels Picture = CaptureScreen(Area);
   for (int Capture = 1; Capture < MaxCaptures && !Picture.Bgra.empty(); ++Capture) {
     Sleep(PollMs);
+    LetPaint(Window);
     TPixels Next = CaptureScreen(Area);
     const bool Settled = Next.Bgra == Picture.Bgra;
     Picture = std::move(Next);

@@ -41,7 +41,8 @@ std::string MessageBoxText(HWND Box);
 void AnswerMessageBox(HWND Box, int ButtonId);
 
 // Brings the window to the front, waits (bounded) until it has painted, and
-// writes what the screen shows of it. False when it cannot be captured or written.
+// writes what the screen shows of it; a window of the calling thread is given
+// its paint messages meanwhile. False when it cannot be captured or written.
 bool SaveWindowPng(HWND Window, const std::string& PngPath);
 
 // A program started by a test, ended again by EndProgram. It runs in a job

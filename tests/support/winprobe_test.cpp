@@ -2,6 +2,7 @@
 // test, and the same window in a program of its own.
 #include "support/pngfile.h"
 #include "support/samplewindow.h"
+#include "support/testprogram.h"
 #include "support/waitfor.h"
 #include "support/winprobe.h"
 
@@ -20,12 +21,6 @@ constexpr DWORD AnswerTimeoutMs = 10000;
 constexpr DWORD PollMs = 50;
 // A box still shown once answered may only be slow to go.
 constexpr DWORD GoneTimeoutMs = 50000;
-
-std::string ExeFolder() {
-  char Path[MAX_PATH];
-  const std::string Exe(Path, GetModuleFileNameA(nullptr, Path, MAX_PATH));
-  return Exe.substr(0, Exe.find_last_of('\\'));
-}
 
 bool WaitForText(HWND Control, const std::string& Expected) {
   return WaitFor([&] { return WindowText(Control) == Expected; }, AnswerTimeoutMs, PollMs);
@@ -140,9 +135,7 @@ uint32_t BigEndian32(const std::vector<uint8_t>& Bytes, size_t At) {
 }
 
 TEST_F(WinProbe, SavesAScreenshotShowingTheWindow) {
-  const std::string Folder = ExeFolder() + "\\screenshots";
-  CreateDirectoryA(Folder.c_str(), nullptr);
-  const std::string Path = Folder + "\\winprobe_sample.png";
+  const std::string Path = ScreenshotPath("winprobe_sample.png");
   DeleteFileA(Path.c_str());
   ASSERT_TRUE(SaveWindowPng(Top, Path));
 
@@ -175,7 +168,7 @@ TEST_F(WinProbe, SavesAScreenshotShowingTheWindow) {
 }
 
 TEST(WinProbeOtherProcess, DrivesTheSampleProgramAndClosesIt) {
-  TStartedProgram Program = StartProgram("\"" + ExeFolder() + "\\winprobe_sample.exe\"", ExeFolder());
+  TStartedProgram Program = StartProgram("\"" + TestProgramFolder() + "\\winprobe_sample.exe\"", TestProgramFolder());
   ASSERT_NE(Program.Process, nullptr);
   HWND Top = WaitForTopWindow(SampleCaption, WindowTimeoutMs, Program.ProcessId);
   EXPECT_NE(Top, nullptr);

@@ -10,14 +10,11 @@
 
 #include "rtl/files.h"
 #include "shared/pipemessages.h"
+#include "support/installedservice.h"
 #include "support/localservice.h"
-#include "support/runprogram.h"
 #include "support/scratchdir.h"
 #include "support/waitfor.h"
 #include "tests/service/pipeclient.h"
-
-// How long an install or an uninstall may take.
-inline constexpr DWORD InstallWaitMs = 30000;
 
 // The process the manager runs the service in, or 0.
 inline DWORD ServiceProcessId() { return ServiceStatus().dwProcessId; }
@@ -35,6 +32,7 @@ protected:
   std::string Shop = Dir.Path() + "\\shop";
   std::string Out0 = Dir.Path() + "\\out0";
   std::string Out1 = Dir.Path() + "\\out1";
+  TInstalledService Service{Exe, TransportServiceName, WaitLimitMs};  // removed before the folder
 
   void SetUp() override {
     const char* Built = std::getenv("NORVASK_EXE");
@@ -43,27 +41,13 @@ protected:
     ForceDirectories(Shop + "\\comptage");
   }
 
-  void TearDown() override {
-    if (ServiceState() == SERVICE_RUNNING) {
-      Control(SERVICE_CONTROL_STOP);
-      WaitFor([] { return ServiceState() == SERVICE_STOPPED; });
-    }
-    RunProgram("\"" + Exe + "\" UNINSTALL SILENT", InstallWaitMs);
-  }
-
   void Install(const std::string& Ini) {
     WriteTextFile(Dir.Path() + "\\norvask.ini", Ini);
-    ASSERT_EQ(RunProgram("\"" + Exe + "\" INSTALL SILENT", InstallWaitMs), 0);
+    ASSERT_TRUE(Service.Install());
     ASSERT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED));
   }
-  void Start() {
-    ASSERT_TRUE(Control(0));
-    ASSERT_TRUE(WaitFor([] { return ServiceState() == SERVICE_RUNNING; }));
-  }
-  void Stop() {
-    ASSERT_TRUE(Control(SERVICE_CONTROL_STOP));
-    ASSERT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }));
-  }
+  void Start() { ASSERT_TRUE(Service.Start()); }
+  void Stop() { ASSERT_TRUE(Service.Stop()); }
   std::string Log() const {
     const std::string Name = Dir.Path() + "\\norvask.log";
     return FileExists(Name) ? ReadTextFile(Name) : "";
@@ -75,7 +59,7 @@ protected:
   TServiceStatsRecord Stats() const {
     const std::string Answer = Call("\\\\.\\pipe\\TrSvcInfo", MakeRequest("REQGETSTATS"));
     TServiceStatsRecord R{};
-    if (Answer.size() == 595) { std::memcpy(&R, Answer.data() + 84, sizeof R); }
+    if (Answer.size() == static_cast<size_t>(StatsAnswerSize)) { std::memcpy(&R, Answer.data() + ServiceStatsOffset, sizeof R); }
     return R;
   }
   // The service publishes its next run as its scheduler starts and after every
