@@ -35,6 +35,10 @@ PROXY_USER, PROXY_PASSWORD = "puser", "ppass"
 HTTP_USER, HTTP_PASSWORD = "huser", "hpass"
 THROTTLE = 2 * 1024 * 1024  # bytes per second on "slow"
 TRICKLE = 256 * 1024  # bytes per second on "trickle": a few MB take several seconds
+# The receive buffer of a throttled upload, so that it reads like a slow line: what
+# the client has sent but the server has not read stays small, as it would on a
+# line, instead of piling up in the server's buffers as behind a slow disk.
+LINE_BUFFER = 64 * 1024
 PASSIVE_PORT_COUNT = 40
 STALL_BYTES = 256 * 1024
 STALL_SECONDS = 300  # a stalled session lets go after this, whatever the client does
@@ -103,7 +107,9 @@ def make_ftp_server(state, sock, passive_ports, read_limit=None, greeting=None):
     Handler.auth_failed_timeout = 0.1
     if read_limit:
         class Dtp(ThrottledDTPHandler):
-            pass
+            def __init__(self, sock, cmd_channel):
+                sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, LINE_BUFFER)
+                super().__init__(sock, cmd_channel)
         Dtp.read_limit = read_limit
         Handler.dtp_handler = Dtp
     return FTPServer(sock, Handler)

@@ -358,14 +358,14 @@ TEST(FtpClient, CancelEndsEveryWaitAtOnceAndForGood) {
 // ends at once; a file whose line stalls is cut once nothing has moved for the
 // limit, and the server, which still answers, hears ABOR and QUIT.
 TEST(FtpClient, ACancelWithAStallLimitLetsAMovingFileFinishAndCutsAStalledOne) {
-  constexpr DWORD StallMs = 4000;
+  constexpr DWORD StallMs = 3000;
   const std::string Moving = LocalPath("moving.bin");
-  WritePatternFile(Moving, 2u << 20);  // about 8 s on "trickle", longer than the limit
+  WritePatternFile(Moving, 16u << 20);  // about 7 s on "slow"
   const std::string Remote = HomePath("moving.bin");
   DeleteFileA(Remote.c_str());
   {
     TFtpClient Client;
-    SetUpClient(Client, "trickle");
+    SetUpClient(Client, "slow");
     Client.Passive = true;
     Client.Connect();
     std::thread Upload([&] { EXPECT_NO_THROW(Client.Put(Moving, "moving.bin")); });
@@ -374,8 +374,9 @@ TEST(FtpClient, ACancelWithAStallLimitLetsAMovingFileFinishAndCutsAStalledOne) {
       return GetFileAttributesExA(Remote.c_str(), GetFileExInfoStandard, &Data) &&
              (static_cast<uint64_t>(Data.nFileSizeHigh) << 32 | Data.nFileSizeLow) >= Bytes;
     };
-    for (int Turn = 0; Turn < 500 && !ServerHas(512 * 1024); ++Turn) { Sleep(20); }
-    EXPECT_TRUE(ServerHas(512 * 1024)) << "the upload had not got under way";
+    // The rest takes longer than the limit.
+    for (int Turn = 0; Turn < 500 && !ServerHas(2u << 20); ++Turn) { Sleep(20); }
+    EXPECT_TRUE(ServerHas(2u << 20)) << "the upload had not got under way";
     const DWORD Begin = GetTickCount();
     Client.Cancel(StallMs);
     Upload.join();
