@@ -101,6 +101,12 @@ void WritePatternFile(const std::string& Path, uint64_t Size) {
 
 bool FileExists(const std::string& Path) { return GetFileAttributesA(Path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+uint64_t FileSize(const std::string& Path) {
+  WIN32_FILE_ATTRIBUTE_DATA Data{};
+  if (!GetFileAttributesExA(Path.c_str(), GetFileExInfoStandard, &Data)) { return 0; }
+  return static_cast<uint64_t>(Data.nFileSizeHigh) << 32 | Data.nFileSizeLow;
+}
+
 bool SameContents(const std::string& PathA, const std::string& PathB) {
   std::ifstream A(PathA, std::ios::binary);
   std::ifstream B(PathB, std::ios::binary);

@@ -31,6 +31,8 @@ void ForgetRecorded(const std::string& Server);
 // A file of Size bytes that repeats nowhere within a buffer's length.
 void WritePatternFile(const std::string& Path, uint64_t Size);
 bool FileExists(const std::string& Path);
+// Bytes in the file so far (0 when missing): how far an upload has come on the server.
+uint64_t FileSize(const std::string& Path);
 // True when both files exist and hold the same bytes.
 bool SameContents(const std::string& PathA, const std::string& PathB);
 

@@ -9,6 +9,7 @@
 
 #include "ftp/ftperror.h"
 #include "support/ftptestenv.h"
+#include "support/waitfor.h"
 
 using namespace FtpTestEnv;
 
@@ -263,11 +264,6 @@ TEST(FtpClient, AbortEndsARunningUploadAndKeepsTheSession) {
     // The server's copy shows when the upload is under way; the last round's part goes first.
     const std::string Remote = HomePath("aborted.bin");
     DeleteFileA(Remote.c_str());
-    auto ServerHasBytes = [&] {
-      WIN32_FILE_ATTRIBUTE_DATA Data{};
-      return GetFileAttributesExA(Remote.c_str(), GetFileExInfoStandard, &Data) &&
-             (Data.nFileSizeLow != 0 || Data.nFileSizeHigh != 0);
-    };
     TFtpClient Client;
     SetUpClient(Client, "slow");
     Client.Passive = Passive;
@@ -283,8 +279,7 @@ TEST(FtpClient, AbortEndsARunningUploadAndKeepsTheSession) {
         OtherFailure = true;
       }
     });
-    for (int Turn = 0; Turn < 500 && !ServerHasBytes(); ++Turn) { Sleep(20); }
-    EXPECT_TRUE(ServerHasBytes()) << "the upload had not started";
+    EXPECT_TRUE(WaitFor([&] { return FileSize(Remote) > 0; }, 10000, 20)) << "the upload had not started";
     DWORD Start = GetTickCount();
     Client.Abort();
     Upload.join();
@@ -369,14 +364,9 @@ TEST(FtpClient, ACancelWithAStallLimitLetsAMovingFileFinishAndCutsAStalledOne) {
     Client.Passive = true;
     Client.Connect();
     std::thread Upload([&] { EXPECT_NO_THROW(Client.Put(Moving, "moving.bin")); });
-    auto ServerHas = [&](uint64_t Bytes) {
-      WIN32_FILE_ATTRIBUTE_DATA Data{};
-      return GetFileAttributesExA(Remote.c_str(), GetFileExInfoStandard, &Data) &&
-             (static_cast<uint64_t>(Data.nFileSizeHigh) << 32 | Data.nFileSizeLow) >= Bytes;
-    };
     // The rest takes longer than the limit.
-    for (int Turn = 0; Turn < 500 && !ServerHas(2u << 20); ++Turn) { Sleep(20); }
-    EXPECT_TRUE(ServerHas(2u << 20)) << "the upload had not got under way";
+    EXPECT_TRUE(WaitFor([&] { return FileSize(Remote) >= (2u << 20); }, 10000, 20))
+        << "the upload had not got under way";
     const DWORD Begin = GetTickCount();
     Client.Cancel(StallMs);
     Upload.join();

@@ -6,6 +6,19 @@
 #include "support/ftptestenv.h"
 #include "tests/service/transport/norvaskfixture.h"
 
+namespace {
+
+// FTP settings that send the shop to Server, with every step logged.
+std::string FtpIni(const std::string& Shop, const std::string& Folder, const std::string& Server,
+                   int Interval = 600) {
+  return "[General]\r\nLogDetailed=1\r\nTimeBetweenActions=" + std::to_string(Interval) +
+         "\r\n[Directory0]\r\nTrackDirectory=" + Shop + "\r\n[Transport]\r\nTransport=FTP\r\nDestination0=127.0.0.1\r\nPort=" +
+         std::to_string(FtpTestEnv::PortOf(Server)) + "\r\nPassiveMode=1\r\nUsername=" + FtpTestEnv::User +
+         "\r\nPassword=" + FtpTestEnv::Password + "\r\nDestinationDirectory=" + Folder + "\r\n";
+}
+
+}  // namespace
+
 TEST_F(NorvaskServiceTest, CopiesToTwoDestinationsAndSendsOnlyWhatChanged) {
   ShopFile("comptage\\a.scb", "one");
   ShopFile("shopinfo.arg", "region");
@@ -46,10 +59,7 @@ TEST_F(NorvaskServiceTest, CopiesToTwoDestinationsAndSendsOnlyWhatChanged) {
 TEST_F(NorvaskServiceTest, UploadsByFtpWithDetailedLogging) {
   ShopFile("comptage\\a.scb", "by ftp");
   const std::string Folder = "scm" + std::to_string(GetCurrentProcessId());
-  Install("[General]\r\nLogDetailed=1\r\nTimeBetweenActions=60\r\n[Directory0]\r\nTrackDirectory=" + Shop +
-          "\r\n[Transport]\r\nTransport=FTP\r\nDestination0=127.0.0.1\r\nPort=" +
-          std::to_string(FtpTestEnv::PortOf("ftp")) + "\r\nPassiveMode=1\r\nUsername=" + FtpTestEnv::User +
-          "\r\nPassword=" + FtpTestEnv::Password + "\r\nDestinationDirectory=" + Folder + "\r\n");
+  Install(FtpIni(Shop, Folder, "ftp", 60));
   Start();
   const std::string Remote = FtpTestEnv::HomePath(Folder + "/comptage/a.scb");
   ASSERT_TRUE(WaitFor([&] { return Logged("processed 1 files OK"); })) << Log();
@@ -104,25 +114,6 @@ TEST_F(NorvaskServiceTest, AStopDuringACycleEndsTheServiceAndLosesNothing) {
   Stop();
 }
 
-namespace {
-
-// FTP settings that send the shop to Server, with every step logged.
-std::string FtpIni(const std::string& Shop, const std::string& Folder, const std::string& Server,
-                   int Interval = 600) {
-  return "[General]\r\nLogDetailed=1\r\nTimeBetweenActions=" + std::to_string(Interval) +
-         "\r\n[Directory0]\r\nTrackDirectory=" + Shop + "\r\n[Transport]\r\nTransport=FTP\r\nDestination0=127.0.0.1\r\nPort=" +
-         std::to_string(FtpTestEnv::PortOf(Server)) + "\r\nPassiveMode=1\r\nUsername=" + FtpTestEnv::User +
-         "\r\nPassword=" + FtpTestEnv::Password + "\r\nDestinationDirectory=" + Folder + "\r\n";
-}
-
-uint64_t FileSize(const std::string& Path) {
-  WIN32_FILE_ATTRIBUTE_DATA Data{};
-  if (!GetFileAttributesExA(Path.c_str(), GetFileExInfoStandard, &Data)) { return 0; }
-  return static_cast<uint64_t>(Data.nFileSizeHigh) << 32 | Data.nFileSizeLow;
-}
-
-}  // namespace
-
 // A stop during an upload that is still moving lets the file go to its end: the
 // service reports stop-pending at once and keeps it alive while the file moves,
 // stops once the file is whole on the server, records it as sent and does not
@@ -134,7 +125,7 @@ TEST_F(NorvaskServiceTest, AStopLetsAMovingFileArriveWholeAndRecorded) {
   Install(FtpIni(Shop, Folder, "trickle", 1));
   const std::string Remote = FtpTestEnv::HomePath(Folder + "/comptage/big.scb");
   Start();
-  ASSERT_TRUE(WaitFor([&] { return FileSize(Remote) >= 512 * 1024; })) << Log();
+  ASSERT_TRUE(WaitFor([&] { return FtpTestEnv::FileSize(Remote) >= 512 * 1024; })) << Log();
 
   const DWORD Begin = GetTickCount();
   ASSERT_TRUE(Control(SERVICE_CONTROL_STOP));
@@ -146,7 +137,7 @@ TEST_F(NorvaskServiceTest, AStopLetsAMovingFileArriveWholeAndRecorded) {
       [&] {
         const SERVICE_STATUS_PROCESS S = ServiceStatus();
         if (S.dwCurrentState == SERVICE_STOP_PENDING) { LastCheckPoint = std::max(LastCheckPoint, S.dwCheckPoint); }
-        if (Whole == 0 && FileSize(Remote) == Size) { Whole = GetTickCount(); }
+        if (Whole == 0 && FtpTestEnv::FileSize(Remote) == Size) { Whole = GetTickCount(); }
         return S.dwCurrentState == SERVICE_STOPPED;
       },
       60000, 20))
