@@ -31,7 +31,7 @@ TEST_F(Cycle, HooksFollowSlotsDestinationsAndEntries) {
   Touch(S + "\\s2.up");
   Touch(B + "\\b1.dat");
   Service->Config.SetTrackDirectory(0, A);
-  Service->Config.SetTrackDirectory(3, B);
+  Service->Config.SetTrackDirectory(MaxTrackDirectories - 1, B);  // the last slot is served too
   Service->EntriesOf[A] = {A + ";txt", S + ";up"};
   Service->SetStatusFiles({"trlist0.dst", "trlist1.dst"});
 
