@@ -14,11 +14,13 @@ the client's commands in DIR/proxy-commands.txt and relays to "ftp"), "drop" (cl
 connection at the first command after log-on), "silent" (stops answering after log-on),
 "mute" (greets, then never answers), "stalldata" (answers the log-on and folder commands,
 then stops reading the data connection of an upload after STALL_BYTES bytes while its
-control connection still answers ABOR and QUIT), "trickle" (pyftpdlib reading uploads
+control connection still answers ABOR and QUIT; a shorter upload is received whole, and
+after it the session answers nothing more), "trickle" (pyftpdlib reading uploads
 at TRICKLE bytes a second), "blackhole"
 (never accepts a connection: its queue is full), "http" and "httpauth" (tinyproxy, the
 second with Basic authorisation). "mute" and "stalldata" append what they got to
-DIR/<name>.txt: the commands, and "stalled after N bytes" once an upload stalls.
+DIR/<name>.txt: the commands ("unanswered ..." once "stalldata" has gone quiet), and
+"stalled after N bytes" once an upload stalls or "received N bytes" once one is whole.
 """
 import os
 import random
@@ -199,7 +201,7 @@ def mute_session(conn, record):
     conn.close()
 
 
-def stall_upload(data_listener, record):
+def stall_upload(data_listener, record, conn, whole):
     data_listener.settimeout(30)
     data, _ = data_listener.accept()
     data_listener.close()
@@ -207,21 +209,30 @@ def stall_upload(data_listener, record):
     while received < STALL_BYTES:
         chunk = data.recv(min(65536, STALL_BYTES - received))
         if not chunk:
-            break
+            # A short file: it arrives whole, and the session goes quiet after it.
+            data.close()
+            whole.append(received)
+            record("received %d bytes" % received)
+            conn.send("226 Transfer complete.")
+            return None
         received += len(chunk)
     record("stalled after %d bytes" % received)
     return data  # read no more: the client's buffers fill and its sends wait
 
 
 def stalling_data_session(conn, record):
-    """The control connection goes on answering while the upload stalls."""
+    """The control connection goes on answering while the upload stalls; once a
+    short upload has arrived whole, it answers nothing more."""
     line = answer_log_on(conn)
     data_listener = None
     stalled = []
+    whole = []
     while line is not None:
-        record(line)
+        record("unanswered " + line if whole else line)
         verb = line.split(" ", 1)[0].upper()
-        if verb in ("CWD", "MKD"):
+        if whole:
+            pass
+        elif verb in ("CWD", "MKD"):
             conn.send("250 Done.")
         elif verb == "PASV":
             data_listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
@@ -231,7 +242,9 @@ def stalling_data_session(conn, record):
             conn.send("227 Entering Passive Mode (127,0,0,1,%d,%d)." % (port >> 8, port & 0xFF))
         elif verb == "STOR" and data_listener is not None:
             conn.send("150 Ready for the data.")
-            threading.Thread(target=lambda: stalled.append(stall_upload(data_listener, record)), daemon=True).start()
+            listener, data_listener = data_listener, None
+            threading.Thread(target=lambda: stalled.append(stall_upload(listener, record, conn, whole)),
+                             daemon=True).start()
         elif verb == "ABOR":
             conn.send("426 Transfer aborted.")
             conn.send("226 Abort done.")
@@ -246,7 +259,8 @@ def stalling_data_session(conn, record):
         except OSError:
             break
     for data in stalled:
-        data.close()
+        if data is not None:
+            data.close()
     conn.close()
 
 

@@ -159,41 +159,56 @@ TEST_F(NorvaskServiceTest, AStopLetsAMovingFileArriveWholeAndRecorded) {
   EXPECT_EQ(Log().find("transmission du fichier ", LogSize), std::string::npos) << Log();
 }
 
-// A server that stops answering (after its greeting, or in the middle of a file)
-// or an address that never answers the connect does not hold a stop: the service
-// reports stop-pending at once; what holds no file is cut at once, a file that
-// stalls once nothing has moved for the wait hint. The interrupted file is sent
-// whole after the next start.
+// A server that stops answering (after its greeting, in the middle of a file, or
+// after a first file has gone) or an address that never answers the connect does
+// not hold a stop: the service reports stop-pending at once; what holds no file
+// is cut at once, a file that stalls once nothing has moved for the wait hint.
+// The interrupted file is sent whole after the next start.
 TEST_F(NorvaskServiceTest, AStopEndsTheServiceSoonWhenTheServerStalls) {
   FtpTestEnv::WritePatternFile(Shop + "\\comptage\\big.scb", 24u << 20);  // more than the sockets' buffers hold
   const std::string Folder = "stop" + std::to_string(GetCurrentProcessId());
   auto Ini = [&](const std::string& Server) { return FtpIni(Shop, Folder, Server); };
   Install(Ini("ftp"));
   const std::string Remote = FtpTestEnv::HomePath(Folder + "/comptage/big.scb");
-  for (const char* Server : {"mute", "stalldata", "blackhole"}) {
-    SCOPED_TRACE(Server);
-    WriteTextFile(Dir.Path() + "\\norvask.ini", Ini(Server));
+  constexpr DWORD AtOnce = 5000, AfterTheWaitHint = 15000;
+  struct TStall {
+    const char* Server;
+    bool FirstFile;    // a small file goes whole before big.scb
+    const char* Sign;  // logged or recorded once the service waits on the server
+    DWORD LimitMs;
+  };
+  for (const TStall& Stall : {TStall{"mute", false, "USER ", AtOnce},
+                              TStall{"stalldata", false, "stalled after", AfterTheWaitHint},
+                              TStall{"stalldata", true, "unanswered PASV", AtOnce},
+                              TStall{"blackhole", false, "transmission du fichier ", AtOnce}}) {
+    SCOPED_TRACE(std::string(Stall.Server) + (Stall.FirstFile ? " after a first file" : ""));
+    WriteTextFile(Dir.Path() + "\\norvask.ini", Ini(Stall.Server));
     DeleteFileA((Shop + "\\comptage\\trlist0.dst").c_str());
-    FtpTestEnv::ForgetRecorded(Server);
+    const std::string First = Shop + "\\comptage\\z.scb";  // offered before big.scb
+    if (Stall.FirstFile) { ShopFile("comptage\\z.scb", "first"); }
+    FtpTestEnv::ForgetRecorded(Stall.Server);
     const size_t LogSize = Log().size();
     Start();
-    if (std::string(Server) == "blackhole") {
-      ASSERT_TRUE(WaitFor([&] { return Log().find("transmission du fichier ", LogSize) != std::string::npos; }));
+    if (std::string(Stall.Server) == "blackhole") {
+      ASSERT_TRUE(WaitFor([&] { return Log().find(Stall.Sign, LogSize) != std::string::npos; }));
     } else {
-      ASSERT_TRUE(FtpTestEnv::WaitForRecorded(Server, Server == std::string("mute") ? "USER " : "stalled after"));
+      ASSERT_TRUE(FtpTestEnv::WaitForRecorded(Stall.Server, Stall.Sign));
     }
     const DWORD Begin = GetTickCount();
     ASSERT_TRUE(Control(SERVICE_CONTROL_STOP));
     const DWORD Reported = ServiceState();
     EXPECT_TRUE(Reported == SERVICE_STOP_PENDING || Reported == SERVICE_STOPPED) << Reported;
-    EXPECT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, 15000, 20)) << Log();
-    std::printf("[          ] stop with the \"%s\" server took %lu ms\n", Server, GetTickCount() - Begin);
+    EXPECT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, Stall.LimitMs, 20)) << Log();
+    std::printf("[          ] stop with the \"%s\" server took %lu ms\n", Stall.Server, GetTickCount() - Begin);
     EXPECT_NE(Log().find("\tTransportSvc service stopped\r\n", LogSize), std::string::npos);
 
+    DeleteFileA(First.c_str());
     WriteTextFile(Dir.Path() + "\\norvask.ini", Ini("ftp"));
     DeleteFileA(Remote.c_str());
+    const size_t RestartLogSize = Log().size();
     Start();
-    ASSERT_TRUE(WaitFor([&] { return Log().find("processed 1 files OK", LogSize) != std::string::npos; })) << Log();
+    ASSERT_TRUE(WaitFor([&] { return Log().find("processed 1 files OK", RestartLogSize) != std::string::npos; }))
+        << Log();
     EXPECT_TRUE(FtpTestEnv::SameContents(Shop + "\\comptage\\big.scb", Remote));
     Stop();
   }
