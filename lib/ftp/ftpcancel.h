@@ -2,11 +2,14 @@
 // never withdrawn. At once, every wait ends. With a stall limit, a wait that the
 // client marks as finishing (a file the server has begun to store, or the
 // goodbye) goes on for as long as something moves and ends after the limit
-// without movement; every other wait ends at once.
+// without movement; every other wait ends at once. What the line has been handed
+// but not carried yet is no stall: the limit counts from when it should be
+// through.
 #pragma once
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 
 #include "rtl/sync.h"
 
@@ -34,10 +37,29 @@ public:
   bool Finishing() const { return FFinishing; }
   void SetFinishing(bool Value) { FFinishing = Value; }
 
+  // Set and read on the client's thread: until Tick the line is still carrying
+  // what the client handed it, though nothing can be seen to move.
+  void SetLineBusyUntil(DWORD Tick) {
+    FLineBusy = true;
+    FLineBusyUntil = Tick;
+  }
+  void ClearLineBusy() { FLineBusy = false; }
+  // How long from Now the line is still busy; 0 when it is not.
+  DWORD LineBusyFor(DWORD Now) const {
+    const LONG Left = static_cast<LONG>(FLineBusyUntil - Now);
+    return FLineBusy && Left > 0 ? static_cast<DWORD>(Left) : 0;
+  }
+  // Called on the waiting thread about once a second while a finishing wait
+  // waits for a busy line after a cancel: whoever waits for the cancel hears that
+  // it goes on.
+  std::function<void()> OnLineBusy;
+
 private:
   std::atomic<bool> FAtOnce{false};
   std::atomic<DWORD> FStallMs{0};
   std::atomic<bool> FFinishing{false};
+  bool FLineBusy = false;
+  DWORD FLineBusyUntil = 0;
   TEvent FAtOnceEvent;
   TEvent FStalledEvent;
 };

@@ -10,15 +10,12 @@
 
 namespace {
 
-// Big enough that a fast link is not held back by file reads.
+// Big enough that a fast link is not held back by file reads. The system is
+// handed it in pieces of the line's pace (TLinePace).
 constexpr DWORD UploadBufferSize = 1024 * 1024;
 // How long an aborted transfer waits for the server's answers before giving up
 // the session.
 constexpr DWORD AbortReplyTimeoutMs = 10000;
-// What the system may hold of a file that the line has not carried yet. Left to
-// itself, it may take in megabytes on a slow line; those then move unseen, and a
-// stop that waits only while the file moves would take them for a stall.
-constexpr int DataSendBufferSize = 256 * 1024;
 // How long a cancelled client waits for the server's word on its ABOR or QUIT.
 constexpr DWORD GoodbyeTimeoutMs = 2000;
 
@@ -60,9 +57,16 @@ TFtpClient::TFtpClient() {
   WSADATA Data;
   WSAStartup(MAKEWORD(2, 2), &Data);
   for (TFtpSocket* Socket : {&FControl, &FData, &FListener}) { Socket->SetCancel(FCancel); }
-  FData.SetOnSent([this] {
+  FData.SetOnSent([this](size_t Bytes, bool AfterWait) {
+    FPace.Sent(Bytes, AfterWait, GetTickCount());
+    // What the system holds moves unseen: a stop waits for it as for a file
+    // that moves.
+    FCancel.SetLineBusyUntil(FPace.BusyUntil());
     if (OnWork) { OnWork(); }
   });
+  FCancel.OnLineBusy = [this] {
+    if (OnWork) { OnWork(); }
+  };
 }
 
 TFtpClient::~TFtpClient() {
@@ -137,6 +141,7 @@ void TFtpClient::Connect() {
   }
   uint16_t TargetPort = CheckedPort(Port);
   FReplies.Reset();
+  FLineRate = 0;
   try {
     if (ProxySettings.ProxyType == TFtpProxyType::None) {
       FControl.Connect(Host, TargetPort, ConnectTimeout);
@@ -236,6 +241,7 @@ void TFtpClient::BeginTransfer() {
 void TFtpClient::EndTransfer() {
   FData.Close();
   FListener.Close();
+  FCancel.ClearLineBusy();
   TLockGuard Guard(FTransferLock);
   FTransferActive = false;
   // Only an abort leaves the event set; most transfers need not touch it.
@@ -280,29 +286,48 @@ void TFtpClient::OpenActiveDataChannel() {
             std::to_string(ListenPort & 0xFF));
 }
 
+// Hands the file to the system in pieces no larger than the send buffer, both
+// sized to the line's pace: on a slow line the system then never holds more than
+// a second or two of it, and its piece sizes keep it from taking more at once.
 void TFtpClient::SendFile(HANDLE File) {
   LARGE_INTEGER Size{};
   GetFileSizeEx(File, &Size);
   // Small files, the common case, do not pay for the large buffer.
   DWORD BufferSize = Size.QuadPart < UploadBufferSize ? static_cast<DWORD>(Size.QuadPart) + 1 : UploadBufferSize;
   std::string Buffer(BufferSize, '\0');
+  FPace.Begin(FLineRate, GetTickCount());
+  int SendBuffer = FPace.SendBufferSize();
+  FData.SetSendBuffer(SendBuffer);
   for (;;) {
     DWORD Read = 0;
     if (!ReadFile(File, Buffer.data(), BufferSize, &Read, nullptr)) {
       RaiseLastOSError();
     }
     if (Read == 0) {
-      return;
+      break;
     }
-    // Sends that never have to wait would not see the events: look between pieces.
-    if (FCancel.AtOnce()) {
-      throw EFtpCancelled();
+    for (DWORD Done = 0; Done < Read;) {
+      // Sends that never have to wait would not see the events: look between pieces.
+      if (FCancel.AtOnce()) {
+        throw EFtpCancelled();
+      }
+      if (FAbortRequested) {
+        throw EFtpAborted();
+      }
+      if (FPace.SendBufferSize() != SendBuffer) {
+        SendBuffer = FPace.SendBufferSize();
+        FData.SetSendBuffer(SendBuffer);
+      }
+      const DWORD Piece = std::min<DWORD>(Read - Done, static_cast<DWORD>(SendBuffer));
+      FData.SendAll(Buffer.data() + Done, Piece, WaitLimit(), FAbortEvent.Handle());
+      Done += Piece;
     }
-    if (FAbortRequested) {
-      throw EFtpAborted();
-    }
-    FData.SendAll(Buffer.data(), Read, WaitLimit(), FAbortEvent.Handle());
   }
+  // What the system still holds goes out unseen, at the slowest line's pace
+  // when no other is known.
+  FPace.Finish();
+  FCancel.SetLineBusyUntil(FPace.BusyUntil());
+  if (const uint32_t Rate = FPace.MeasuredRate()) { FLineRate = Rate; }
 }
 
 // STOR goes out while the passive data connection is still being made, which
@@ -356,7 +381,6 @@ void TFtpClient::Put(const std::string& LocalFile, const std::string& RemoteName
       FData.Accept(FListener, ConnectTimeout, FAbortEvent.Handle());
       FListener.Close();
     }
-    FData.LimitSendBuffer(DataSendBufferSize);
     SendFile(File.Get());
     FData.CloseGracefully();
   } catch (const EFtpCancelled&) {

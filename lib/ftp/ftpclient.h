@@ -14,6 +14,7 @@
 #include "ftp/ftplogon.h"
 #include "ftp/ftpreply.h"
 #include "ftp/ftpsocket.h"
+#include "ftp/linepace.h"
 #include "rtl/sync.h"
 
 class TFtpClient {
@@ -31,7 +32,8 @@ public:
   DWORD ReadTimeout = 0;        // ms for every wait on the server; 0 = no limit
   DWORD ConnectTimeout = 30000; // ms for every TCP connect
   TFtpProxySettings ProxySettings;
-  // Called on the uploading thread each time more of a file goes out.
+  // Called on the uploading thread each time more of a file goes out, and about
+  // once a second while a cancel waits for the line to carry what it was handed.
   std::function<void()> OnWork;
 
   // False once the server has closed the control connection.
@@ -59,8 +61,11 @@ public:
   // quiet. With a stall limit, only the waits before a file goes out end at once:
   // a file the server has begun to store goes on to its end, data and reply, for
   // as long as something moves, and is cut (with ABOR, when the server still
-  // answers) after StallMs in which nothing moved; the goodbye of Quit is still
-  // said. Cancel(0) after a stall limit ends the rest at once.
+  // answers) after StallMs in which nothing moved; the time the line needs, at
+  // its measured pace, to carry what the system holds is not counted as such
+  // (after the last byte, at a 33.6k modem's pace while none is known). The
+  // goodbye of Quit is still said. Cancel(0) after a stall limit ends the rest
+  // at once.
   void Cancel(DWORD StallMs = 0);
   // Says goodbye and closes; socket failures raise after the connection is closed.
   // A client cancelled at once closes without a word; one cancelled with a stall
@@ -108,4 +113,6 @@ private:
   // Requested by Cancel and never withdrawn; every socket of the session waits on it.
   TFtpCancel FCancel;
   std::string FWorkingDir;  // the absolute folder the session entered last; empty when unknown
+  TLinePace FPace;          // the file in transfer
+  uint32_t FLineRate = 0;   // bytes a second the session's line last carried; 0 when unknown
 };

@@ -2,6 +2,8 @@
 
 #include <ws2tcpip.h>
 
+#include <algorithm>
+
 #include "ftp/ftperror.h"
 
 [[noreturn]] void RaiseSocketError(int ErrorCode) {
@@ -11,6 +13,9 @@
 [[noreturn]] void RaiseTimeout() { throw EFtpError("Read timed out."); }
 
 namespace {
+
+// How often a wait for a busy line tells the cancel's OnLineBusy that it goes on.
+constexpr DWORD LineBusyReportMs = 1000;
 
 sockaddr_in ResolveHost(const std::string& Host, uint16_t Port) {
   addrinfo Hints{};
@@ -48,7 +53,9 @@ bool TFtpSocket::WaitFor(long Events, DWORD TimeoutMs, HANDLE AbortEvent) {
   // The cancel goes before the socket, so that it wins over a socket that is
   // ready at the same time; the abort goes after it. A cancel with a stall limit
   // that finds the client finishing is seen once: from then on the wait is only
-  // shortened to that limit.
+  // shortened to that limit, counted from when the line should be through with
+  // what it was handed.
+  const DWORD Start = GetTickCount();
   bool Stalling = false;
   DWORD StallStart = 0;
   for (;;) {
@@ -67,19 +74,29 @@ bool TFtpSocket::WaitFor(long Events, DWORD TimeoutMs, HANDLE AbortEvent) {
     Handles[Count++] = FEvent;
     if (AbortEvent) { Handles[Count++] = AbortEvent; }
 
-    DWORD Wait = TimeoutMs;
-    bool StallEndsWait = false;
+    const DWORD Now = GetTickCount();
+    DWORD Wait = TimeoutMs == INFINITE ? INFINITE : TimeoutMs - std::min(TimeoutMs, Now - Start);
+    enum { EndsByTimeout, EndsByStall, EndsByLineReport } Ends = EndsByTimeout;
     if (Stalling) {
-      const DWORD Waited = GetTickCount() - StallStart;
-      const DWORD Left = Waited < FCancel->StallMs() ? FCancel->StallMs() - Waited : 0;
-      if (Left <= Wait) {
+      const DWORD LineBusyFor = FCancel->LineBusyFor(Now);
+      if (LineBusyFor > 0) { StallStart = Now + LineBusyFor; }
+      const LONG StallLeft = static_cast<LONG>(StallStart + FCancel->StallMs() - Now);
+      const DWORD Left = StallLeft > 0 ? static_cast<DWORD>(StallLeft) : 0;
+      if (LineBusyFor > 0 && LineBusyReportMs < std::min(Wait, Left)) {
+        Wait = LineBusyReportMs;
+        Ends = EndsByLineReport;
+      } else if (Left <= Wait) {
         Wait = Left;
-        StallEndsWait = true;
+        Ends = EndsByStall;
       }
     }
     const DWORD Waited = WaitForMultipleObjects(Count, Handles, FALSE, Wait);
     if (Waited == WAIT_TIMEOUT) {
-      if (StallEndsWait) { throw EFtpCancelled(); }
+      if (Ends == EndsByLineReport) {
+        if (FCancel->OnLineBusy) { FCancel->OnLineBusy(); }
+        continue;
+      }
+      if (Ends == EndsByStall) { throw EFtpCancelled(); }
       return false;
     }
     const DWORD Slot = Waited - WAIT_OBJECT_0;
@@ -190,18 +207,21 @@ void TFtpSocket::Accept(TFtpSocket& Listener, DWORD TimeoutMs, HANDLE AbortEvent
 }
 
 void TFtpSocket::SendAll(const char* Data, size_t Size, DWORD TimeoutMs, HANDLE AbortEvent) {
+  bool Waited = false;
   while (Size > 0) {
     int Sent = send(FSocket, Data, static_cast<int>(Size), 0);
     if (Sent > 0) {
       Data += Sent;
       Size -= static_cast<size_t>(Sent);
-      if (FOnSent) { FOnSent(); }
+      if (FOnSent) { FOnSent(static_cast<size_t>(Sent), Waited); }
+      Waited = false;
       continue;
     }
     int Error = WSAGetLastError();
     if (Error != WSAEWOULDBLOCK) {
       RaiseSocketError(Error);
     }
+    Waited = true;
     if (!WaitFor(FD_WRITE, TimeoutMs, AbortEvent)) {
       RaiseTimeout();
     }
@@ -239,7 +259,7 @@ sockaddr_in TFtpSocket::LocalAddress() const {
   return Address;
 }
 
-void TFtpSocket::LimitSendBuffer(int Bytes) {
+void TFtpSocket::SetSendBuffer(int Bytes) {
   setsockopt(FSocket, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&Bytes), sizeof(Bytes));
 }
 

@@ -22,8 +22,9 @@ public:
   // Once Cancel is requested, the waits of this socket raise EFtpCancelled: at
   // once, or after its stall limit without movement while the client is finishing.
   void SetCancel(const TFtpCancel& Cancel) { FCancel = &Cancel; }
-  // Called each time the system takes more bytes to send.
-  void SetOnSent(std::function<void()> OnSent) { FOnSent = std::move(OnSent); }
+  // Called each time the system takes more bytes to send, with their count and
+  // whether the system first had to wait for room (the line then sets the pace).
+  void SetOnSent(std::function<void(size_t Bytes, bool AfterWait)> OnSent) { FOnSent = std::move(OnSent); }
   void Connect(const std::string& Host, uint16_t Port, DWORD TimeoutMs);
   // Connect in two halves, so that other work can go on while the connection is
   // made: the first starts it, the second waits until it is made (or raises).
@@ -44,8 +45,8 @@ public:
   // True when the peer has closed the connection or it broke (never waits).
   bool PeerClosed();
   sockaddr_in LocalAddress() const;
-  // Caps what the system queues for sending (SO_SNDBUF).
-  void LimitSendBuffer(int Bytes);
+  // Sets what the system queues for sending (SO_SNDBUF).
+  void SetSendBuffer(int Bytes);
   // Sends what is queued, then closes.
   void CloseGracefully();
   // Closes the socket; the object can open another one.
@@ -59,7 +60,7 @@ private:
   SOCKET FSocket = INVALID_SOCKET;
   WSAEVENT FEvent = WSA_INVALID_EVENT;
   const TFtpCancel* FCancel = nullptr;
-  std::function<void()> FOnSent;
+  std::function<void(size_t Bytes, bool AfterWait)> FOnSent;
   bool FConnecting = false;  // StartConnect left the connection under way
 };
 

@@ -15,8 +15,8 @@ connection at the first command after log-on), "silent" (stops answering after l
 "mute" (greets, then never answers), "stalldata" (answers the log-on and folder commands,
 then stops reading the data connection of an upload after STALL_BYTES bytes while its
 control connection still answers ABOR and QUIT; a shorter upload is received whole, and
-after it the session answers nothing more), "trickle" (pyftpdlib reading uploads
-at TRICKLE bytes a second), "blackhole"
+after it the session answers nothing more), "trickle", "isdn" and "dialup" (pyftpdlib
+reading uploads at TRICKLE, ISDN and DIALUP bytes a second), "blackhole"
 (never accepts a connection: its queue is full), "http" and "httpauth" (tinyproxy, the
 second with Basic authorisation). "mute" and "stalldata" append what they got to
 DIR/<name>.txt: the commands ("unanswered ..." once "stalldata" has gone quiet), and
@@ -37,6 +37,8 @@ PROXY_USER, PROXY_PASSWORD = "puser", "ppass"
 HTTP_USER, HTTP_PASSWORD = "huser", "hpass"
 THROTTLE = 2 * 1024 * 1024  # bytes per second on "slow"
 TRICKLE = 256 * 1024  # bytes per second on "trickle": a few MB take several seconds
+DIALUP = 4 * 1024  # bytes per second on "dialup": a 33.6k modem
+ISDN = 8 * 1024  # bytes per second on "isdn"
 # The receive buffer of a throttled upload, so that it reads like a slow line: what
 # the client has sent but the server has not read stays small, as it would on a
 # line, instead of piling up in the server's buffers as behind a slow disk.
@@ -407,6 +409,7 @@ def serve(state):
     passive = free_port_range(PASSIVE_PORT_COUNT)
     ports = {}
     for name, read_limit, greeting in (("ftp", None, None), ("slow", THROTTLE, None), ("trickle", TRICKLE, None),
+                                       ("dialup", DIALUP, None), ("isdn", ISDN, None),
                                        ("banner", None, ("a", "b", "c"))):
         sock = listening_socket()
         ports[name] = sock.getsockname()[1]

@@ -13,7 +13,7 @@ extern const char* const User;
 extern const char* const Password;
 
 // Port of one of the servers: "ftp", "slow", "trickle", "banner", "proxy", "drop", "silent",
-// "mute", "stalldata", "blackhole", "http", "httpauth".
+// "dialup", "isdn", "mute", "stalldata", "blackhole", "http", "httpauth".
 int PortOf(const std::string& Server);
 // Windows path of a file under the FTP home ("a/b.txt").
 std::string HomePath(const std::string& Relative);

@@ -1,0 +1,55 @@
+#include "ftp/linepace.h"
+
+#include <algorithm>
+
+namespace {
+
+int OneSecondOf(uint32_t Rate) {
+  return static_cast<int>(std::clamp<uint32_t>(Rate, TLinePace::FloorBufferSize, TLinePace::CeilingBufferSize));
+}
+
+}  // namespace
+
+void TLinePace::Begin(uint32_t KnownRate, DWORD Now) {
+  *this = TLinePace();
+  FKnownRate = KnownRate;
+  FBufferSize = OneSecondOf(KnownRate);
+  FLastSend = Now;
+}
+
+void TLinePace::Sent(size_t Bytes, bool AfterWait, DWORD Now) {
+  if (AfterWait && !FFull) {
+    FFull = true;
+    FFullSince = FLastSend;
+    FHandedWhenFull = FHanded;
+  }
+  FHanded += Bytes;
+  FLastSend = Now;
+  const uint32_t Measured = Rate(SizingSampleMs);
+  if (Measured == 0) { return; }
+  // Only a change by half or double: the buffer need not follow every wobble.
+  const int Wanted = OneSecondOf(Measured);
+  if (Wanted >= 2 * FBufferSize || 2 * Wanted <= FBufferSize) {
+    if (Wanted > FBufferSize) { FGrowth += 2 * static_cast<uint64_t>(Wanted - FBufferSize); }
+    FBufferSize = Wanted;
+  }
+}
+
+uint32_t TLinePace::Rate(DWORD MinSampleMs) const {
+  const DWORD Elapsed = FLastSend - FFullSince;
+  if (!FFull || Elapsed < MinSampleMs) { return 0; }
+  const uint64_t Carried = FHanded - FHandedWhenFull;
+  if (Carried <= FGrowth) { return 0; }
+  return static_cast<uint32_t>(std::min<uint64_t>((Carried - FGrowth) * 1000 / Elapsed, UINT32_MAX));
+}
+
+DWORD TLinePace::BusyUntil() const {
+  uint32_t LineRate = MeasuredRate();
+  if (LineRate == 0) { LineRate = FKnownRate; }
+  if (LineRate == 0 && FFinished) { LineRate = SlowestLineRate; }
+  if (LineRate == 0) { return FLastSend; }
+  // Before the system ever pushed back, all of the file may still be in its hands.
+  const uint64_t Unseen = FFull ? std::min(FHanded, FHandedWhenFull + FGrowth) : FHanded;
+  constexpr uint64_t OneDayMs = 24ull * 3600 * 1000;
+  return FLastSend + static_cast<DWORD>(std::min(Unseen * 1000 / LineRate, OneDayMs));
+}

@@ -1,0 +1,58 @@
+// The pace of the line under one upload, learnt from what the system takes to
+// send. Until the line is full the system takes all it is given; from then on it
+// takes only as fast as the line carries. From that rate follow how much to let
+// the system hold (about a second of the line in its buffer, and a piece of at
+// most that size handed over at once) and how long what it holds still takes to
+// go out: on a slow line, and above all after the last byte, that is many
+// seconds in which nothing can be seen to move.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+class TLinePace {
+public:
+  // Bytes a second of the slowest line served, a 33.6k modem: what a file is
+  // taken to go at while no rate is known.
+  static constexpr uint32_t SlowestLineRate = 3500;
+  static constexpr int FloorBufferSize = 16 * 1024;
+  static constexpr int CeilingBufferSize = 4 * 1024 * 1024;
+
+  // A new file begins at Now; KnownRate was measured earlier on the session (0: none).
+  void Begin(uint32_t KnownRate, DWORD Now);
+  // The system took Bytes at Now; AfterWait when it first had to wait for room.
+  void Sent(size_t Bytes, bool AfterWait, DWORD Now);
+  // The system has been handed the whole file.
+  void Finish() { FFinished = true; }
+  // The send buffer to ask for, and the largest piece to hand over at once.
+  int SendBufferSize() const { return FBufferSize; }
+  // Bytes a second, measured on this file over long enough to time the line by
+  // (0 while not).
+  uint32_t MeasuredRate() const { return Rate(DrainSampleMs); }
+  // The tick count until which the line is still carrying what it was handed,
+  // at the rate measured, else at the session's; with neither, only a file
+  // handed over whole is timed, at the slowest line's: until then what the
+  // system takes shows that the line moves.
+  DWORD BusyUntil() const;
+
+private:
+  static constexpr DWORD SizingSampleMs = 50;
+  static constexpr DWORD DrainSampleMs = 2000;
+
+  // What the line carried since it was full, over at least MinSampleMs; 0 when unknown.
+  uint32_t Rate(DWORD MinSampleMs) const;
+
+  uint32_t FKnownRate = 0;
+  int FBufferSize = FloorBufferSize;
+  uint64_t FHanded = 0;
+  DWORD FLastSend = 0;
+  bool FFinished = false;
+  // Once the system first pushed back: when, and how much it had taken by then.
+  bool FFull = false;
+  DWORD FFullSince = 0;
+  uint64_t FHandedWhenFull = 0;
+  // What the system may have taken since without the line carrying it: twice each
+  // growth of the buffer, as it may take a whole piece past the buffer.
+  uint64_t FGrowth = 0;
+};
