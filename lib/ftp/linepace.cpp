@@ -14,30 +14,44 @@ void TLinePace::Begin(uint32_t KnownRate, DWORD Now) {
   *this = TLinePace();
   FKnownRate = KnownRate;
   FBufferSize = OneSecondOf(KnownRate);
-  FLastSend = Now;
+  FBegun = FLastSend = Now;
 }
 
 void TLinePace::Sent(size_t Bytes, bool AfterWait, DWORD Now) {
   if (AfterWait && !FFull) {
     FFull = true;
-    FFullSince = FLastSend;
-    FHandedWhenFull = FHanded;
+    FFirstPushBack = FLastSend;
   }
   FHanded += Bytes;
   FLastSend = Now;
-  const uint32_t Measured = Rate(SizingSampleMs);
+  // What the buffers still take right after the first push back belongs to the
+  // burst that filled them, not to what the line carries.
+  if (FFull && Now - FFirstPushBack <= BurstSettleMs) {
+    FFullSince = Now;
+    FHandedWhenFull = FHanded;
+  }
+  const uint32_t Measured = FFull ? MeasuredRate() : UnhinderedRate();
   if (Measured == 0) { return; }
   // Only a change by half or double: the buffer need not follow every wobble.
   const int Wanted = OneSecondOf(Measured);
   if (Wanted >= 2 * FBufferSize || 2 * Wanted <= FBufferSize) {
-    if (Wanted > FBufferSize) { FGrowth += 2 * static_cast<uint64_t>(Wanted - FBufferSize); }
+    if (FFull && Wanted > FBufferSize) { FGrowth += 2 * static_cast<uint64_t>(Wanted - FBufferSize); }
     FBufferSize = Wanted;
   }
 }
 
-uint32_t TLinePace::Rate(DWORD MinSampleMs) const {
+// A line that has never pushed back is at least as fast as the system took the
+// file. On a slow line, what it takes before then only fills the buffers, and
+// the push back comes long before the sample is long enough.
+uint32_t TLinePace::UnhinderedRate() const {
+  const DWORD Elapsed = FLastSend - FBegun;
+  if (Elapsed < UnhinderedSampleMs) { return 0; }
+  return static_cast<uint32_t>(std::min<uint64_t>(FHanded * 1000 / Elapsed, UINT32_MAX));
+}
+
+uint32_t TLinePace::MeasuredRate() const {
   const DWORD Elapsed = FLastSend - FFullSince;
-  if (!FFull || Elapsed < MinSampleMs) { return 0; }
+  if (!FFull || Elapsed < LineSampleMs) { return 0; }
   const uint64_t Carried = FHanded - FHandedWhenFull;
   if (Carried <= FGrowth) { return 0; }
   return static_cast<uint32_t>(std::min<uint64_t>((Carried - FGrowth) * 1000 / Elapsed, UINT32_MAX));

@@ -27,9 +27,10 @@ public:
   void Finish() { FFinished = true; }
   // The send buffer to ask for, and the largest piece to hand over at once.
   int SendBufferSize() const { return FBufferSize; }
-  // Bytes a second, measured on this file over long enough to time the line by
-  // (0 while not).
-  uint32_t MeasuredRate() const { return Rate(DrainSampleMs); }
+  // Bytes a second that the line carried since it first pushed back, once that
+  // is long enough to time the line by (0 while not): what the buffers took
+  // after the push back would make a shorter sample too fast.
+  uint32_t MeasuredRate() const;
   // The tick count until which the line is still carrying what it was handed,
   // at the rate measured, else at the session's; with neither, only a file
   // handed over whole is timed, at the slowest line's: until then what the
@@ -37,19 +38,23 @@ public:
   DWORD BusyUntil() const;
 
 private:
-  static constexpr DWORD SizingSampleMs = 50;
-  static constexpr DWORD DrainSampleMs = 2000;
+  static constexpr DWORD LineSampleMs = 2000;
+  static constexpr DWORD UnhinderedSampleMs = 20;
+  static constexpr DWORD BurstSettleMs = 100;
 
-  // What the line carried since it was full, over at least MinSampleMs; 0 when unknown.
-  uint32_t Rate(DWORD MinSampleMs) const;
+  // What the system took while it never pushed back; 0 when unknown.
+  uint32_t UnhinderedRate() const;
 
   uint32_t FKnownRate = 0;
   int FBufferSize = FloorBufferSize;
   uint64_t FHanded = 0;
+  DWORD FBegun = 0;
   DWORD FLastSend = 0;
   bool FFinished = false;
-  // Once the system first pushed back: when, and how much it had taken by then.
+  // Once the system first pushed back: when, and when and with how much taken
+  // the burst that filled the buffers ended.
   bool FFull = false;
+  DWORD FFirstPushBack = 0;
   DWORD FFullSince = 0;
   uint64_t FHandedWhenFull = 0;
   // What the system may have taken since without the line carrying it: twice each

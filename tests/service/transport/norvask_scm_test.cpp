@@ -186,8 +186,9 @@ TEST_P(AStopDuringAnUpload, LetsTheMovingFileArriveWholeAndRecorded) {
 }
 
 // A fast line; a dial-up line with a file that the buffers take whole at once;
-// an ISDN line with the stop half way through a file and through a larger one,
-// once the line's pace is known.
+// an ISDN line stopped half way through a file, before its pace is known (in the
+// first silence of a loopback line, which the README explains), and half way
+// through a larger one, once it is known.
 INSTANTIATE_TEST_SUITE_P(Lines, AStopDuringAnUpload,
                          testing::Values(TMovingUpload{"trickle", 256 * 1024, 3u << 20, 512 * 1024},
                                          TMovingUpload{"dialup", 4 * 1024, 64 * 1024, 8 * 1024},

@@ -1,0 +1,52 @@
+// The line's pace as the client learns it from what the system takes, on the
+// clock the test gives it.
+#include "ftp/linepace.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr DWORD Start = 1000;
+
+// An ISDN line: the buffers take a burst at once and a little more just after
+// the first push back, then the system takes what the line carries, a piece
+// after each wait, for ten seconds.
+void FeedIsdnLine(TLinePace& Pace) {
+  Pace.Sent(87 * 1024, false, Start);
+  Pace.Sent(70 * 1024, true, Start + 40);
+  for (DWORD Ms = 540; Ms <= 10040; Ms += 500) { Pace.Sent(4 * 1024, true, Start + Ms); }
+}
+
+}  // namespace
+
+TEST(LinePace, ASlowLineKeepsTheFloorBufferAndIsTimedAtItsMeasuredRate) {
+  TLinePace Pace;
+  Pace.Begin(0, Start);
+  FeedIsdnLine(Pace);
+  EXPECT_EQ(Pace.SendBufferSize(), TLinePace::FloorBufferSize);
+  EXPECT_EQ(Pace.MeasuredRate(), 8u * 1024);
+  // The burst is still to go out after the last send.
+  Pace.Finish();
+  EXPECT_EQ(Pace.BusyUntil() - (Start + 10040), 157u * 1000 / 8);
+}
+
+TEST(LinePace, AFileHandedOverWholeBeforeAnyPaceIsKnownIsTimedAtTheSlowestLine) {
+  TLinePace Pace;
+  Pace.Begin(0, Start);
+  Pace.Sent(35000, false, Start + 2);
+  EXPECT_EQ(Pace.BusyUntil(), Start + 2) << "still being handed over: only movement counts";
+  Pace.Finish();
+  EXPECT_EQ(Pace.BusyUntil(), Start + 2 + 10000);
+
+  // A pace known from an earlier file of the session times it instead.
+  Pace.Begin(70000, Start);
+  Pace.Sent(35000, false, Start + 2);
+  EXPECT_EQ(Pace.BusyUntil(), Start + 2 + 500);
+}
+
+TEST(LinePace, ALineThatNeverPushesBackGetsTheCeilingBuffer) {
+  TLinePace Pace;
+  Pace.Begin(0, Start);
+  for (DWORD Ms = 1; Ms <= 25; ++Ms) { Pace.Sent(1 << 20, false, Start + Ms); }
+  EXPECT_EQ(Pace.SendBufferSize(), TLinePace::CeilingBufferSize);
+}
