@@ -14,7 +14,7 @@ void TLinePace::Begin(uint32_t KnownRate, DWORD Now) {
   *this = TLinePace();
   FKnownRate = KnownRate;
   FBufferSize = OneSecondOf(KnownRate);
-  FBegun = FLastSend = Now;
+  FLastSend = Now;
 }
 
 void TLinePace::Sent(size_t Bytes, bool AfterWait, DWORD Now) {
@@ -22,6 +22,7 @@ void TLinePace::Sent(size_t Bytes, bool AfterWait, DWORD Now) {
     FFull = true;
     FFirstPushBack = FLastSend;
   }
+  if (FHanded == 0) { FFirstSend = Now; }
   FHanded += Bytes;
   FLastSend = Now;
   // What the buffers still take right after the first push back belongs to the
@@ -42,9 +43,10 @@ void TLinePace::Sent(size_t Bytes, bool AfterWait, DWORD Now) {
 
 // A line that has never pushed back is at least as fast as the system took the
 // file. On a slow line, what it takes before then only fills the buffers, and
-// the push back comes long before the sample is long enough.
+// the push back comes long before the sample is long enough. The sample starts
+// at the first send, not at the file's opening, which may wait on the disk.
 uint32_t TLinePace::UnhinderedRate() const {
-  const DWORD Elapsed = FLastSend - FBegun;
+  const DWORD Elapsed = FLastSend - FFirstSend;
   if (Elapsed < UnhinderedSampleMs) { return 0; }
   return static_cast<uint32_t>(std::min<uint64_t>(FHanded * 1000 / Elapsed, UINT32_MAX));
 }

@@ -48,7 +48,7 @@ private:
   uint32_t FKnownRate = 0;
   int FBufferSize = FloorBufferSize;
   uint64_t FHanded = 0;
-  DWORD FBegun = 0;
+  DWORD FFirstSend = 0;
   DWORD FLastSend = 0;
   bool FFinished = false;
   // Once the system first pushed back: when, and when and with how much taken
