@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(wine wine32 wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix cmake make googletest xvfb
-          python3 python3-pyftpdlib tinyproxy-bin curl fonts-wine)
+          python3 python3-pyftpdlib tinyproxy-bin curl fonts-wine iproute2)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 

@@ -3,8 +3,9 @@
 # and runs every test under Wine. On a machine that cannot run 32-bit x86 code
 # itself, the tests run on a 64-bit build of the same sources under wine64
 # (tools/test-arch.sh says which and why); the 32-bit build is still made.
-# After the run it says how many tests were skipped and why, even when all
-# passed; its exit status is ctest's.
+# The tests run in a network namespace of their own where that can be made (as
+# root; tools/line-namespace.sh). After the run it says how many tests were
+# skipped and why, even when all passed; its exit status is ctest's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -24,7 +25,9 @@ fi
 export NORVASK_SKIP_LOG=$PWD/$tests/skipped-tests.txt
 rm -f "$NORVASK_SKIP_LOG"
 status=0
-ctest --test-dir "$tests" --output-on-failure --timeout 900 "$@" || status=$?
+# In a network namespace of the run's own, where the slow test lines are made.
+tools/line-namespace.sh "$PWD/$tests/wineprefix" \
+  ctest --test-dir "$tests" --output-on-failure --timeout 900 "$@" || status=$?
 if [ -f "$NORVASK_SKIP_LOG" ]; then
   awk -F'\t' '{ total += $2 } END { print "test: " total " test" (total == 1 ? "" : "s") " skipped" }' "$NORVASK_SKIP_LOG"
   awk -F'\t' '{ print "test: skipped (" $2 ") in " $1 ": " $3 }' "$NORVASK_SKIP_LOG"

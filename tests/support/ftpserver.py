@@ -8,19 +8,26 @@
 
 Servers: "ftp" (pyftpdlib, user norvask/s3cret, home DIR/home with a read-only folder
 "readonly", a folder "locked" that cannot be entered and a folder "nodelete" where
-files can be stored but not deleted), "slow" (the same, with uploads
-throttled), "banner" (the same, greeting with a multi-line reply), "proxy" (a scripted FTP proxy for the USER/SITE/OPEN log-on kinds that records
+files can be stored but not deleted), "slow", "trickle", "isdn" and "dialup" (the
+same, each at the far end of a slow line of its own: see LINES), "banner" (the same, greeting with a multi-line reply), "proxy" (a scripted FTP proxy for the USER/SITE/OPEN log-on kinds that records
 the client's commands in DIR/proxy-commands.txt and relays to "ftp"), "drop" (closes the
 connection at the first command after log-on), "silent" (stops answering after log-on),
 "mute" (greets, then never answers), "stalldata" (answers the log-on and folder commands,
 then stops reading the data connection of an upload after STALL_BYTES bytes while its
 control connection still answers ABOR and QUIT; a shorter upload is received whole, and
-after it the session answers nothing more), "trickle", "isdn" and "dialup" (pyftpdlib
-reading uploads at TRICKLE, ISDN and DIALUP bytes a second), "blackhole"
+after it the session answers nothing more), "blackhole"
 (never accepts a connection: its queue is full), "http" and "httpauth" (tinyproxy, the
 second with Basic authorisation). "mute" and "stalldata" append what they got to
 DIR/<name>.txt: the commands ("unanswered ..." once "stalldata" has gone quiet), and
 "stalled after N bytes" once an upload stalls or "received N bytes" once one is whole.
+
+The slow lines are the kernel's: each slow server listens on a loopback address of its
+own, and a token bucket (tc) on the loopback device carries what is sent to that
+address at the line's rate, behind a queue of the line's depth, while the server
+reads at full speed. That is done only in the network namespace that tools/line-namespace.sh
+makes for the test run (as root), never on the machine's own loopback.
+DIR/lines.txt says "shaped", or "unshaped" and why, then a name=address line for each
+slow server.
 """
 import os
 import random
@@ -35,23 +42,29 @@ import time
 USER, PASSWORD = "norvask", "s3cret"
 PROXY_USER, PROXY_PASSWORD = "puser", "ppass"
 HTTP_USER, HTTP_PASSWORD = "huser", "hpass"
-THROTTLE = 2 * 1024 * 1024  # bytes per second on "slow"
-TRICKLE = 256 * 1024  # bytes per second on "trickle": a few MB take several seconds
-DIALUP = 4 * 1024  # bytes per second on "dialup": a 33.6k modem
-ISDN = 8 * 1024  # bytes per second on "isdn"
-# The receive buffer of a throttled upload, so that it reads like a slow line: what
-# the client has sent but the server has not read stays small, as it would on a
-# line, instead of piling up in the server's buffers as behind a slow disk.
-LINE_BUFFER = 64 * 1024
+# The slow lines: the server's address, the bytes of data a second that the line
+# carries towards it, and how much its queue holds. A modem's queue is deep: it
+# holds what a sender's buffers put in flight, so the line loses nothing. A queue
+# of a few packets would drop the first burst, and on a line this slow TCP's
+# retransmission time-outs would then hold it still for seconds at a time.
+LINES = {
+    "slow": ("127.0.0.11", 2 * 1024 * 1024, 512 * 1024),
+    "trickle": ("127.0.0.12", 256 * 1024, 64 * 1024),  # a few MB take several seconds
+    "isdn": ("127.0.0.13", 8 * 1024, 64 * 1024),
+    "dialup": ("127.0.0.14", 4 * 1024, 32 * 1024),  # a 33.6k modem
+}
+LINE_MTU = 1500
+LINE_MSS = LINE_MTU - 52  # the data of a full packet, less its IP and TCP headers with time stamps
+LINK_HEADER = 14  # what the loopback device adds to each packet on its wire
 PASSIVE_PORT_COUNT = 40
 STALL_BYTES = 256 * 1024
 STALL_SECONDS = 300  # a stalled session lets go after this, whatever the client does
 
 
-def listening_socket():
+def listening_socket(host="127.0.0.1"):
     s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    s.bind(("127.0.0.1", 0))
+    s.bind((host, 0))
     s.listen(16)
     return s
 
@@ -83,9 +96,9 @@ def free_port_range(count):
 
 # ---- pyftpdlib servers ----
 
-def make_ftp_server(state, sock, passive_ports, read_limit=None, greeting=None):
+def make_ftp_server(state, sock, passive_ports, greeting=None):
     from pyftpdlib.authorizers import DummyAuthorizer
-    from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+    from pyftpdlib.handlers import FTPHandler
     from pyftpdlib.servers import FTPServer
 
     home = os.path.join(state, "home")
@@ -109,14 +122,53 @@ def make_ftp_server(state, sock, passive_ports, read_limit=None, greeting=None):
     Handler.permit_foreign_addresses = True
     Handler.banner = "norvask test server ready."
     Handler.auth_failed_timeout = 0.1
-    if read_limit:
-        class Dtp(ThrottledDTPHandler):
-            def __init__(self, sock, cmd_channel):
-                sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, LINE_BUFFER)
-                super().__init__(sock, cmd_channel)
-        Dtp.read_limit = read_limit
-        Handler.dtp_handler = Dtp
     return FTPServer(sock, Handler)
+
+
+# ---- the slow lines ----
+
+def in_the_runs_namespace():
+    """Why the lines cannot be made here, or None in the network namespace that
+    tools/line-namespace.sh made for the run (it names that namespace, or says why
+    it made none)."""
+    made = os.environ.get("NORVASK_LINE_NETNS")
+    if made is None:
+        why = os.environ.get("NORVASK_NO_LINE_NETNS", "the tests were not started by tools/test.sh")
+        return "no network namespace of the run's own (%s)" % why
+    if os.readlink("/proc/self/ns/net") != made:
+        return "the servers run outside the run's network namespace"
+    return None
+
+
+def tc(*args):
+    result = subprocess.run(["tc"] + [str(a) for a in args], capture_output=True, text=True)
+    if result.returncode != 0:
+        raise RuntimeError("tc %s: %s" % (" ".join(map(str, args)), result.stderr.strip()))
+
+
+def shape_lines():
+    """Puts each slow line on this namespace's loopback; returns why not, or None.
+    Unclassified traffic leaves the root class unshaped; each line's class hands
+    what goes to its address to a token bucket, which also cuts the loopback's
+    large segments down to the line's packets."""
+    outside = in_the_runs_namespace()
+    if outside is not None:
+        return outside
+    try:
+        subprocess.run(["tc", "qdisc", "del", "dev", "lo", "root"], capture_output=True)
+        tc("qdisc", "add", "dev", "lo", "root", "handle", "1:", "htb", "default", "0")
+        for number, (host, rate, queue) in enumerate(LINES.values(), start=1):
+            on_the_wire = rate * (LINE_MTU + LINK_HEADER) // LINE_MSS
+            tc("class", "add", "dev", "lo", "parent", "1:", "classid", "1:%d" % number,
+               "htb", "rate", "10gbit", "quantum", 60000)
+            tc("qdisc", "add", "dev", "lo", "parent", "1:%d" % number, "handle", "%d:" % (10 + number),
+               "tbf", "rate", "%dbps" % on_the_wire, "burst", max(2 * (LINE_MTU + LINK_HEADER), rate // 50),
+               "limit", queue)
+            tc("filter", "add", "dev", "lo", "parent", "1:", "protocol", "ip", "prio", 1,
+               "u32", "match", "ip", "dst", host + "/32", "flowid", "1:%d" % number)
+    except (OSError, RuntimeError) as error:
+        return "the slow lines could not be made: %s" % error
+    return None
 
 
 # ---- small scripted servers ----
@@ -408,12 +460,16 @@ def serve(state):
 
     passive = free_port_range(PASSIVE_PORT_COUNT)
     ports = {}
-    for name, read_limit, greeting in (("ftp", None, None), ("slow", THROTTLE, None), ("trickle", TRICKLE, None),
-                                       ("dialup", DIALUP, None), ("isdn", ISDN, None),
-                                       ("banner", None, ("a", "b", "c"))):
-        sock = listening_socket()
+    servers = [("ftp", "127.0.0.1", None), ("banner", "127.0.0.1", ("a", "b", "c"))]
+    servers += [(name, host, None) for name, (host, _, _) in LINES.items()]
+    for name, host, greeting in servers:
+        sock = listening_socket(host)
         ports[name] = sock.getsockname()[1]
-        make_ftp_server(state, sock, passive, read_limit, greeting)
+        make_ftp_server(state, sock, passive, greeting)
+    unshaped = shape_lines()
+    with open(os.path.join(state, "lines.txt"), "w") as f:
+        f.write("shaped\n" if unshaped is None else "unshaped: %s\n" % unshaped)
+        f.write("".join("%s=%s\n" % (name, host) for name, (host, _, _) in LINES.items()))
     ftp_port = ports["ftp"]
     for name, session in (("drop", dropping_session), ("silent", silent_session),
                           ("proxy", lambda c: ProxySession(c, state, ftp_port).run()),

@@ -35,17 +35,34 @@ std::string Slashes(std::string Path) {
   return Path;
 }
 
+// The value of Name in one of the servers' name=value files; empty when missing.
+std::string ValueIn(const std::string& File, const std::string& Name) {
+  std::ifstream Values(StateDir() + "\\" + File);
+  std::string Line;
+  while (std::getline(Values, Line)) {
+    if (Line.compare(0, Name.size() + 1, Name + "=") == 0) { return Line.substr(Name.size() + 1); }
+  }
+  return "";
+}
+
 }  // namespace
 
 int PortOf(const std::string& Server) {
-  std::ifstream Ports(StateDir() + "\\ports.txt");
-  std::string Line;
-  while (std::getline(Ports, Line)) {
-    if (Line.compare(0, Server.size() + 1, Server + "=") == 0) {
-      return std::stoi(Line.substr(Server.size() + 1));
-    }
-  }
-  throw std::runtime_error("no port for " + Server);
+  const std::string Port = ValueIn("ports.txt", Server);
+  if (Port.empty()) { throw std::runtime_error("no port for " + Server); }
+  return std::stoi(Port);
+}
+
+std::string HostOf(const std::string& Server) {
+  const std::string Host = ValueIn("lines.txt", Server);
+  return Host.empty() ? "127.0.0.1" : Host;
+}
+
+std::string WhyNoSlowLines() {
+  std::ifstream Lines(StateDir() + "\\lines.txt");
+  std::string State;  // "shaped", or "unshaped: " and why
+  if (!std::getline(Lines, State)) { return "the FTP test servers wrote no lines.txt"; }
+  return State == "shaped" ? "" : "no slow line: " + State.substr(State.find(' ') + 1);
 }
 
 std::string HomePath(const std::string& Relative) { return StateDir() + "\\home\\" + Slashes(Relative); }
@@ -53,7 +70,7 @@ std::string HomePath(const std::string& Relative) { return StateDir() + "\\home\
 std::string LocalPath(const std::string& Name) { return StateDir() + "\\local\\" + Name; }
 
 void SetUpClient(TFtpClient& Client, const std::string& Server) {
-  Client.Host = "127.0.0.1";
+  Client.Host = HostOf(Server);
   Client.Port = PortOf(Server);
   Client.Username = User;
   Client.Password = Password;

@@ -15,11 +15,17 @@ extern const char* const Password;
 // Port of one of the servers: "ftp", "slow", "trickle", "banner", "proxy", "drop", "silent",
 // "dialup", "isdn", "mute", "stalldata", "blackhole", "http", "httpauth".
 int PortOf(const std::string& Server);
+// Its address: 127.0.0.1, or for a slow line's server ("slow", "trickle", "isdn",
+// "dialup") the loopback address at the far end of its line.
+std::string HostOf(const std::string& Server);
+// Empty when the slow lines are the kernel's, shaped in the test run's own network
+// namespace; else why not, for the tests that need one to skip with.
+std::string WhyNoSlowLines();
 // Windows path of a file under the FTP home ("a/b.txt").
 std::string HomePath(const std::string& Relative);
 // Windows path of a local scratch file.
 std::string LocalPath(const std::string& Name);
-// A client set up for Server on 127.0.0.1 with the test account.
+// A client set up for Server with the test account.
 void SetUpClient(TFtpClient& Client, const std::string& Server = "ftp");
 // The commands the scripted proxy got in its latest session.
 std::vector<std::string> ProxyCommands();
