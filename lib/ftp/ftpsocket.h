@@ -44,11 +44,17 @@ public:
   size_t Receive(char* Buffer, size_t Size, DWORD TimeoutMs);
   // True when the peer has closed the connection or it broke (never waits).
   bool PeerClosed();
+  // PeerClosed, also true once the socket is closed, which takes what set the
+  // socket's event: a wait on that event (Event) does not wake again for it.
+  bool TakePeerClosed();
+  // What a wait on the socket waits for; it serves every socket this object opens.
+  HANDLE Event() const { return FEvent; }
   sockaddr_in LocalAddress() const;
   // Sets what the system queues for sending (SO_SNDBUF).
   void SetSendBuffer(int Bytes);
-  // Sends what is queued, then closes.
-  void CloseGracefully();
+  // Sends what is queued, then the end of the stream; the socket stays open to
+  // hear the peer close its side.
+  void ShutdownSend();
   // Closes the socket; the object can open another one.
   void Close();
 
