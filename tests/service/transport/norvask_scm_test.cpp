@@ -196,20 +196,22 @@ INSTANTIATE_TEST_SUITE_P(Lines, AStopDuringAnUpload,
                                          TMovingUpload{"isdn", 8 * 1024, 800 * 1024, 400 * 1024}));
 
 // A server that stops answering (after its greeting, in the middle of a file,
-// after a first file has gone, or once it has taken a file whole and closed the
-// data connection) or an address that never answers the connect does not hold a
-// stop: the service reports stop-pending at once; what holds no file is cut at
-// once, a file that stalls once nothing has moved for the wait hint, counted
-// from when the server closed the data connection or else from when the line
-// should have carried the file. The interrupted file is sent whole after the
-// next start.
+// after a first file has gone, or once it has taken a file whole, with or
+// without closing the data connection) or an address that never answers the
+// connect does not hold a stop: the service reports stop-pending at once; what
+// holds no file is cut at once, a file that stalls once nothing has moved for the
+// wait hint, counted from when the server closed the data connection or else
+// from when the line should have carried the file. The interrupted file is sent
+// whole after the next start.
 TEST_F(NorvaskServiceTest, AStopEndsTheServiceSoonWhenTheServerStalls) {
   const std::string Folder = "stop" + std::to_string(GetCurrentProcessId());
   auto Ini = [&](const std::string& Server) { return FtpIni(Shop, Folder, Server); };
   Install(Ini("ftp"));
   const std::string Remote = FtpTestEnv::HomePath(Folder + "/comptage/big.scb");
   constexpr uint64_t Large = 24u << 20, Small = 40u << 10, Medium = 2u << 20;  // Large: more than the buffers hold
-  constexpr DWORD AtOnce = 5000, AfterTheWaitHint = 15000;
+  // A file that the buffers may hold whole is timed at the slowest line's pace
+  // before the wait hint counts: 40 KB at 3,500 bytes a second.
+  constexpr DWORD AtOnce = 5000, AfterTheWaitHint = 15000, AfterTheSlowestPace = 30000;
   struct TStall {
     const char* Server;
     uint64_t Size;     // of big.scb
@@ -222,7 +224,9 @@ TEST_F(NorvaskServiceTest, AStopEndsTheServiceSoonWhenTheServerStalls) {
                               TStall{"stalldata", Large, true, "unanswered PASV", AtOnce},
                               TStall{"blackhole", Large, false, "transmission du fichier ", AtOnce},
                               TStall{"lostreply", Small, false, "received", AfterTheWaitHint},
-                              TStall{"lostreply", Medium, false, "received", AfterTheWaitHint}}) {
+                              TStall{"lostreply", Medium, false, "received", AfterTheWaitHint},
+                              TStall{"hung", Small, false, "received", AfterTheSlowestPace},
+                              TStall{"hung", Medium, false, "received", AfterTheSlowestPace}}) {
     SCOPED_TRACE(std::string(Stall.Server) + " with " + std::to_string(Stall.Size) + " bytes" +
                  (Stall.FirstFile ? " after a first file" : ""));
     FtpTestEnv::WritePatternFile(Shop + "\\comptage\\big.scb", Stall.Size);
