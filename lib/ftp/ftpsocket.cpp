@@ -276,14 +276,16 @@ void TFtpSocket::SetSendBuffer(int Bytes) {
 
 void TFtpSocket::ShutdownSend() { shutdown(FSocket, SD_SEND); }
 
+// Only the event's record, not a peek: a peek would arm FD_READ again, and a
+// peer that sends what nobody reads would wake the wait without end.
 bool TFtpSocket::TakePeerClosed() {
   if (!IsOpen()) {
     WSAResetEvent(FEvent);
     return true;
   }
   WSANETWORKEVENTS Taken{};
-  WSAEnumNetworkEvents(FSocket, FEvent, &Taken);
-  return PeerClosed();
+  if (WSAEnumNetworkEvents(FSocket, FEvent, &Taken) != 0) { return true; }
+  return (Taken.lNetworkEvents & FD_CLOSE) != 0;
 }
 
 void TFtpSocket::Close() {

@@ -44,8 +44,9 @@ public:
   size_t Receive(char* Buffer, size_t Size, DWORD TimeoutMs);
   // True when the peer has closed the connection or it broke (never waits).
   bool PeerClosed();
-  // PeerClosed, also true once the socket is closed, which takes what set the
-  // socket's event: a wait on that event (Event) does not wake again for it.
+  // True once the socket's event has told that the peer closed the connection
+  // or it broke, or the socket is closed. Takes what set the event, so that a
+  // wait on it (Event) does not wake again for the same.
   bool TakePeerClosed();
   // What a wait on the socket waits for; it serves every socket this object opens.
   HANDLE Event() const { return FEvent; }
