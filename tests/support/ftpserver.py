@@ -15,13 +15,14 @@ connection at the first command after log-on), "silent" (stops answering after l
 "mute" (greets, then never answers), "stalldata" (answers the log-on and folder commands,
 then stops reading the data connection of an upload after STALL_BYTES bytes while its
 control connection still answers ABOR and QUIT; a shorter upload is received whole, and
-after it the session answers nothing more), "lostreply" and "hung" (the same log-on and
-folder answers; they take an upload whole, then answer nothing more: "lostreply" closes
-the data connection, as when the 226 is lost; "hung" keeps it open), "trickle", "isdn" and "dialup" (pyftpdlib
+after it the session answers nothing more), "trickle", "isdn" and "dialup" (pyftpdlib
 reading uploads at TRICKLE, ISDN and DIALUP bytes a second), "blackhole"
 (never accepts a connection: its queue is full), "http" and "httpauth" (tinyproxy, the
-second with Basic authorisation). "mute", "stalldata", "lostreply" and "hung" append what
-they got to DIR/<name>.txt: the commands ("unanswered ..." once the session has gone quiet), and
+second with Basic authorisation), "lostreply" and "hung" (answer as "stalldata" does, but
+take an upload whole and then answer nothing more: "lostreply" closes the data connection,
+as when its 226 is lost; "hung" keeps it open). "mute", "stalldata", "lostreply" and "hung"
+append what they got to DIR/<name>.txt: the commands ("unanswered ..." once the session
+has gone quiet), and
 "stalled after N bytes" once an upload stalls or "received N bytes" once one is whole.
 """
 import os
