@@ -4,7 +4,7 @@
 // goodbye) goes on for as long as something moves and ends after the limit
 // without movement; every other wait ends at once. What the line has been handed
 // but not carried yet is no stall: the limit counts from when it should be
-// through.
+// through, or from when it is known to be.
 #pragma once
 #include <windows.h>
 
@@ -43,12 +43,23 @@ public:
     FLineBusy = true;
     FLineBusyUntil = Tick;
   }
-  void ClearLineBusy() { FLineBusy = false; }
+  void ClearLineBusy() {
+    FLineBusy = false;
+    FLineEndEvent = nullptr;
+  }
   // How long from Now the line is still busy; 0 when it is not.
   DWORD LineBusyFor(DWORD Now) const {
     const LONG Left = static_cast<LONG>(FLineBusyUntil - Now);
     return FLineBusy && Left > 0 ? static_cast<DWORD>(Left) : 0;
   }
+  // Set on the client's thread once the line has been handed all: an event that
+  // may tell, before the busy time is up, that the line is through (the data
+  // connection's). A finishing wait for the busy line after a cancel then also
+  // wakes on it and calls OnLineEndEvent, which clears the busy line when it is
+  // through.
+  void WatchLineEnd(HANDLE Event) { FLineEndEvent = Event; }
+  HANDLE LineEndEvent() const { return FLineBusy ? FLineEndEvent : nullptr; }
+  std::function<void()> OnLineEndEvent;
   // Called on the waiting thread about once a second while a finishing wait
   // waits for a busy line after a cancel: whoever waits for the cancel hears that
   // it goes on.
@@ -60,6 +71,7 @@ private:
   std::atomic<bool> FFinishing{false};
   bool FLineBusy = false;
   DWORD FLineBusyUntil = 0;
+  HANDLE FLineEndEvent = nullptr;
   TEvent FAtOnceEvent;
   TEvent FStalledEvent;
 };

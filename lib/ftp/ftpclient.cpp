@@ -67,6 +67,11 @@ TFtpClient::TFtpClient() {
   FCancel.OnLineBusy = [this] {
     if (OnWork) { OnWork(); }
   };
+  // The server closes the data connection once it has read the file's end: the
+  // line then holds nothing more of it, whenever the reply comes.
+  FCancel.OnLineEndEvent = [this] {
+    if (FData.TakePeerClosed()) { FCancel.ClearLineBusy(); }
+  };
 }
 
 TFtpClient::~TFtpClient() {
@@ -382,7 +387,9 @@ void TFtpClient::Put(const std::string& LocalFile, const std::string& RemoteName
       FListener.Close();
     }
     SendFile(File.Get());
-    FData.CloseGracefully();
+    // The data connection stays until the reply, so that its close is heard.
+    FData.ShutdownSend();
+    FCancel.WatchLineEnd(FData.Event());
   } catch (const EFtpCancelled&) {
     // A file cut after a stall: the server hears so, when it still listens.
     if (FCancel.AtOnce()) {

@@ -54,32 +54,39 @@ bool TFtpSocket::WaitFor(long Events, DWORD TimeoutMs, HANDLE AbortEvent) {
   // ready at the same time; the abort goes after it. A cancel with a stall limit
   // that finds the client finishing is seen once: from then on the wait is only
   // shortened to that limit, counted from when the line should be through with
-  // what it was handed.
+  // what it was handed, or from when it is known to be.
   const DWORD Start = GetTickCount();
   bool Stalling = false;
   DWORD StallStart = 0;
   for (;;) {
+    const DWORD Now = GetTickCount();
+    const DWORD LineBusyFor = Stalling ? FCancel->LineBusyFor(Now) : 0;
     HANDLE Handles[4];
     DWORD Count = 0;
-    DWORD AtOnceSlot = MAXDWORD, StalledSlot = MAXDWORD;
+    DWORD AtOnceSlot = MAXDWORD, StalledSlot = MAXDWORD, LineEndSlot = MAXDWORD;
     if (FCancel) {
       AtOnceSlot = Count;
       Handles[Count++] = FCancel->AtOnceEvent();
       if (!Stalling) {
         StalledSlot = Count;
         Handles[Count++] = FCancel->StalledEvent();
+      } else if (LineBusyFor > 0 && FCancel->LineEndEvent()) {
+        LineEndSlot = Count;
+        Handles[Count++] = FCancel->LineEndEvent();
       }
     }
     const DWORD SocketSlot = Count;
     Handles[Count++] = FEvent;
     if (AbortEvent) { Handles[Count++] = AbortEvent; }
 
-    const DWORD Now = GetTickCount();
     DWORD Wait = TimeoutMs == INFINITE ? INFINITE : TimeoutMs - std::min(TimeoutMs, Now - Start);
     enum { EndsByTimeout, EndsByStall, EndsByLineReport } Ends = EndsByTimeout;
     if (Stalling) {
-      const DWORD LineBusyFor = FCancel->LineBusyFor(Now);
-      if (LineBusyFor > 0) { StallStart = Now + LineBusyFor; }
+      if (LineBusyFor > 0) {
+        StallStart = Now + LineBusyFor;
+      } else if (static_cast<LONG>(StallStart - Now) > 0) {
+        StallStart = Now;  // the line was through before its time
+      }
       const LONG StallLeft = static_cast<LONG>(StallStart + FCancel->StallMs() - Now);
       const DWORD Left = StallLeft > 0 ? static_cast<DWORD>(StallLeft) : 0;
       if (LineBusyFor > 0 && LineBusyReportMs < std::min(Wait, Left)) {
@@ -110,6 +117,10 @@ bool TFtpSocket::WaitFor(long Events, DWORD TimeoutMs, HANDLE AbortEvent) {
       if (!FCancel->Finishing()) { throw EFtpCancelled(); }
       Stalling = true;
       StallStart = GetTickCount();
+      continue;
+    }
+    if (Slot == LineEndSlot) {
+      FCancel->OnLineEndEvent();
       continue;
     }
     if (Slot > SocketSlot) {
@@ -263,11 +274,18 @@ void TFtpSocket::SetSendBuffer(int Bytes) {
   setsockopt(FSocket, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&Bytes), sizeof(Bytes));
 }
 
-void TFtpSocket::CloseGracefully() {
-  if (IsOpen()) {
-    shutdown(FSocket, SD_SEND);
+void TFtpSocket::ShutdownSend() { shutdown(FSocket, SD_SEND); }
+
+// Only the event's record, not a peek: a peek would arm FD_READ again, and a
+// peer that sends what nobody reads would wake the wait without end.
+bool TFtpSocket::TakePeerClosed() {
+  if (!IsOpen()) {
+    WSAResetEvent(FEvent);
+    return true;
   }
-  Close();
+  WSANETWORKEVENTS Taken{};
+  if (WSAEnumNetworkEvents(FSocket, FEvent, &Taken) != 0) { return true; }
+  return (Taken.lNetworkEvents & FD_CLOSE) != 0;
 }
 
 void TFtpSocket::Close() {

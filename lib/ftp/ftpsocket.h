@@ -44,11 +44,18 @@ public:
   size_t Receive(char* Buffer, size_t Size, DWORD TimeoutMs);
   // True when the peer has closed the connection or it broke (never waits).
   bool PeerClosed();
+  // True once the socket's event has told that the peer closed the connection
+  // or it broke, or the socket is closed. Takes what set the event, so that a
+  // wait on it (Event) does not wake again for the same.
+  bool TakePeerClosed();
+  // What a wait on the socket waits for; it serves every socket this object opens.
+  HANDLE Event() const { return FEvent; }
   sockaddr_in LocalAddress() const;
   // Sets what the system queues for sending (SO_SNDBUF).
   void SetSendBuffer(int Bytes);
-  // Sends what is queued, then closes.
-  void CloseGracefully();
+  // Sends what is queued, then the end of the stream; the socket stays open to
+  // hear the peer close its side.
+  void ShutdownSend();
   // Closes the socket; the object can open another one.
   void Close();
 

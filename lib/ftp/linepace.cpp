@@ -14,6 +14,7 @@ void TLinePace::Begin(uint32_t KnownRate, DWORD Now) {
   *this = TLinePace();
   FKnownRate = KnownRate;
   FBufferSize = OneSecondOf(KnownRate);
+  FLargestBuffer = FBufferSize;
   FLastSend = Now;
 }
 
@@ -25,6 +26,11 @@ void TLinePace::Sent(size_t Bytes, bool AfterWait, DWORD Now) {
   if (FHanded == 0) { FFirstSend = Now; }
   FHanded += Bytes;
   FLastSend = Now;
+  // Beyond all that the buffers can hold, the line has carried what the system took.
+  if (FHanded > HeldAtMost()) {
+    FCarried = FHanded - HeldAtMost();
+    FCarriedBy = Now;
+  }
   // What the buffers still take right after the first push back belongs to the
   // burst that filled them, not to what the line carries.
   if (FFull && Now - FFirstPushBack <= BurstSettleMs) {
@@ -38,6 +44,7 @@ void TLinePace::Sent(size_t Bytes, bool AfterWait, DWORD Now) {
   if (Wanted >= 2 * FBufferSize || 2 * Wanted <= FBufferSize) {
     if (FFull && Wanted > FBufferSize) { FGrowth += 2 * static_cast<uint64_t>(Wanted - FBufferSize); }
     FBufferSize = Wanted;
+    FLargestBuffer = std::max(FLargestBuffer, Wanted);
   }
 }
 
@@ -59,10 +66,18 @@ uint32_t TLinePace::MeasuredRate() const {
   return static_cast<uint32_t>(std::min<uint64_t>((Carried - FGrowth) * 1000 / Elapsed, UINT32_MAX));
 }
 
+// Timed over no less than the unhindered sample: the tick count may step by
+// more than a millisecond.
+uint32_t TLinePace::CarriedRate() const {
+  if (FCarried == 0) { return 0; }
+  const DWORD Elapsed = std::max(FCarriedBy - FFirstSend, UnhinderedSampleMs);
+  return static_cast<uint32_t>(std::min<uint64_t>(FCarried * 1000 / Elapsed, UINT32_MAX));
+}
+
 DWORD TLinePace::BusyUntil() const {
   uint32_t LineRate = MeasuredRate();
   if (LineRate == 0) { LineRate = FKnownRate; }
-  if (LineRate == 0 && FFinished) { LineRate = SlowestLineRate; }
+  if (LineRate == 0 && FFinished) { LineRate = std::max(CarriedRate(), SlowestLineRate); }
   if (LineRate == 0) { return FLastSend; }
   // Before the system ever pushed back, all of the file may still be in its hands.
   const uint64_t Unseen = FFull ? std::min(FHanded, FHandedWhenFull + FGrowth) : FHanded;

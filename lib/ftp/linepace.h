@@ -18,6 +18,9 @@ public:
   static constexpr uint32_t SlowestLineRate = 3500;
   static constexpr int FloorBufferSize = 16 * 1024;
   static constexpr int CeilingBufferSize = 4 * 1024 * 1024;
+  // What the server's system may have acknowledged but not yet handed to the
+  // server: a receive buffer that has not grown, twice Linux's default of 128 KB.
+  static constexpr uint64_t PeerBufferSize = 256 * 1024;
 
   // A new file begins at Now; KnownRate was measured earlier on the session (0: none).
   void Begin(uint32_t KnownRate, DWORD Now);
@@ -31,10 +34,14 @@ public:
   // is long enough to time the line by (0 while not): what the buffers took
   // after the push back would make a shorter sample too fast.
   uint32_t MeasuredRate() const;
+  // Bytes a second that the line has been shown to carry since the first send:
+  // what the system took beyond all that the buffers of both ends can hold
+  // (0 while it took no more).
+  uint32_t CarriedRate() const;
   // The tick count until which the line is still carrying what it was handed,
   // at the rate measured, else at the session's; with neither, only a file
-  // handed over whole is timed, at the slowest line's: until then what the
-  // system takes shows that the line moves.
+  // handed over whole is timed, at the rate carried but never below the slowest
+  // line's: until then what the system takes shows that the line moves.
   DWORD BusyUntil() const;
 
 private:
@@ -44,9 +51,13 @@ private:
 
   // What the system took while it never pushed back; 0 when unknown.
   uint32_t UnhinderedRate() const;
+  // The most that the system and the server's can hold of the file: Linux
+  // doubles the send buffer asked for, Windows takes one piece past it.
+  uint64_t HeldAtMost() const { return 2 * static_cast<uint64_t>(FLargestBuffer) + PeerBufferSize; }
 
   uint32_t FKnownRate = 0;
   int FBufferSize = FloorBufferSize;
+  int FLargestBuffer = FloorBufferSize;  // what the system held may not shrink with the buffer
   uint64_t FHanded = 0;
   DWORD FFirstSend = 0;
   DWORD FLastSend = 0;
@@ -60,4 +71,7 @@ private:
   // What the system may have taken since without the line carrying it: twice each
   // growth of the buffer, as it may take a whole piece past the buffer.
   uint64_t FGrowth = 0;
+  // The latest proof that the line carried: how much by when.
+  uint64_t FCarried = 0;
+  DWORD FCarriedBy = 0;
 };

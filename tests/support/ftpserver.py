@@ -17,8 +17,11 @@ then stops reading the data connection of an upload after STALL_BYTES bytes whil
 control connection still answers ABOR and QUIT; a shorter upload is received whole, and
 after it the session answers nothing more), "blackhole"
 (never accepts a connection: its queue is full), "http" and "httpauth" (tinyproxy, the
-second with Basic authorisation). "mute" and "stalldata" append what they got to
-DIR/<name>.txt: the commands ("unanswered ..." once "stalldata" has gone quiet), and
+second with Basic authorisation), "lostreply" and "hung" (answer as "stalldata" does, but
+take an upload whole and then answer nothing more: "lostreply" closes the data connection,
+as when its 226 is lost; "hung" keeps it open). "mute", "stalldata", "lostreply" and "hung"
+append what they got to DIR/<name>.txt: the commands ("unanswered ..." once the session
+has gone quiet), and
 "stalled after N bytes" once an upload stalls or "received N bytes" once one is whole.
 
 The slow lines are the kernel's: each slow server listens on a loopback address of its
@@ -255,28 +258,32 @@ def mute_session(conn, record):
     conn.close()
 
 
-def stall_upload(data_listener, record, conn, whole):
+def stall_upload(data_listener, record, conn, whole, mode):
     data_listener.settimeout(30)
     data, _ = data_listener.accept()
     data_listener.close()
+    limit = STALL_BYTES if mode == "stalldata" else None
     received = 0
-    while received < STALL_BYTES:
-        chunk = data.recv(min(65536, STALL_BYTES - received))
+    while limit is None or received < limit:
+        chunk = data.recv(65536 if limit is None else min(65536, limit - received))
         if not chunk:
-            # A short file: it arrives whole, and the session goes quiet after it.
-            data.close()
+            # The file arrived whole, and the session goes quiet after it.
+            if mode != "hung":
+                data.close()
             whole.append(received)
             record("received %d bytes" % received)
-            conn.send("226 Transfer complete.")
-            return None
+            if mode == "stalldata":
+                conn.send("226 Transfer complete.")
+            return data if mode == "hung" else None
         received += len(chunk)
     record("stalled after %d bytes" % received)
     return data  # read no more: the client's buffers fill and its sends wait
 
 
-def stalling_data_session(conn, record):
-    """The control connection goes on answering while the upload stalls; once a
-    short upload has arrived whole, it answers nothing more."""
+def stalling_data_session(conn, record, mode):
+    """The control connection goes on answering while the upload stalls; once an
+    upload has arrived whole, it answers nothing more. Only "stalldata" stalls,
+    and it still answers the upload that arrived whole (a short one)."""
     line = answer_log_on(conn)
     data_listener = None
     stalled = []
@@ -297,7 +304,7 @@ def stalling_data_session(conn, record):
         elif verb == "STOR" and data_listener is not None:
             conn.send("150 Ready for the data.")
             listener, data_listener = data_listener, None
-            threading.Thread(target=lambda: stalled.append(stall_upload(listener, record, conn, whole)),
+            threading.Thread(target=lambda: stalled.append(stall_upload(listener, record, conn, whole, mode)),
                              daemon=True).start()
         elif verb == "ABOR":
             conn.send("426 Transfer aborted.")
@@ -474,7 +481,9 @@ def serve(state):
     for name, session in (("drop", dropping_session), ("silent", silent_session),
                           ("proxy", lambda c: ProxySession(c, state, ftp_port).run()),
                           ("mute", lambda c: mute_session(c, recorder(state, "mute"))),
-                          ("stalldata", lambda c: stalling_data_session(c, recorder(state, "stalldata")))):
+                          ("stalldata", lambda c: stalling_data_session(c, recorder(state, "stalldata"), "stalldata")),
+                          ("lostreply", lambda c: stalling_data_session(c, recorder(state, "lostreply"), "lostreply")),
+                          ("hung", lambda c: stalling_data_session(c, recorder(state, "hung"), "hung"))):
         sock = listening_socket()
         ports[name] = sock.getsockname()[1]
         serve_in_threads(sock, session)

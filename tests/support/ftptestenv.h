@@ -13,7 +13,7 @@ extern const char* const User;
 extern const char* const Password;
 
 // Port of one of the servers: "ftp", "slow", "trickle", "banner", "proxy", "drop", "silent",
-// "dialup", "isdn", "mute", "stalldata", "blackhole", "http", "httpauth".
+// "dialup", "isdn", "mute", "stalldata", "lostreply", "hung", "blackhole", "http", "httpauth".
 int PortOf(const std::string& Server);
 // Its address: 127.0.0.1, or for a slow line's server ("slow", "trickle", "isdn",
 // "dialup") the loopback address at the far end of its line.
@@ -29,8 +29,9 @@ std::string LocalPath(const std::string& Name);
 void SetUpClient(TFtpClient& Client, const std::string& Server = "ftp");
 // The commands the scripted proxy got in its latest session.
 std::vector<std::string> ProxyCommands();
-// Waits (at most 30 s) until a stalling server ("mute", "stalldata") has recorded a
-// line that begins with Start since the last ForgetRecorded of that server.
+// Waits (at most 30 s) until a stalling server ("mute", "stalldata", "lostreply",
+// "hung") has recorded a line that begins with Start since the last ForgetRecorded
+// of that server.
 bool WaitForRecorded(const std::string& Server, const std::string& Start);
 void ForgetRecorded(const std::string& Server);
 

@@ -302,8 +302,9 @@ TEST(FtpClient, AbortEndsARunningUploadAndKeepsTheSession) {
 }
 
 // Cancel, from another thread, ends the wait in progress long before its time-out
-// and for good: the reply to the log-on, a connect that is never answered, and a
-// send that the server stopped reading.
+// and for good: the reply to the log-on, a connect that is never answered, a
+// send that the server stopped reading, and the reply to a file that the server
+// took whole.
 TEST(FtpClient, CancelEndsEveryWaitAtOnceAndForGood) {
   const std::string Local = LocalPath("stalled.bin");
   WritePatternFile(Local, 24u << 20);  // more than the sockets' buffers hold
@@ -313,7 +314,7 @@ TEST(FtpClient, CancelEndsEveryWaitAtOnceAndForGood) {
     bool Upload;
   };
   for (const TStall& Stall : {TStall{"mute", "USER ", false}, TStall{"blackhole", "", false},
-                              TStall{"stalldata", "stalled after", true}}) {
+                              TStall{"stalldata", "stalled after", true}, TStall{"hung", "received", true}}) {
     SCOPED_TRACE(Stall.Server);
     TFtpClient Client;
     SetUpClient(Client, Stall.Server);

@@ -47,3 +47,21 @@ TEST(LinePace, ALineThatNeverPushesBackGetsTheCeilingBuffer) {
   for (DWORD Ms = 1; Ms <= 25; ++Ms) { Pace.Sent(1 << 20, false, Start + Ms); }
   EXPECT_EQ(Pace.SendBufferSize(), TLinePace::CeilingBufferSize);
 }
+
+// A fast line: what the system took beyond all that the buffers of both ends can
+// hold has been carried, and the file is timed at that pace. A larger buffer
+// taken later proves nothing more, but leaves that proof standing.
+TEST(LinePace, AFileTakenBeyondTheBuffersIsTimedAtThePaceTheLineCarriedIt) {
+  constexpr uint64_t Held = 2 * TLinePace::FloorBufferSize + TLinePace::PeerBufferSize;
+  TLinePace Pace;
+  Pace.Begin(0, Start);
+  for (DWORD I = 0; I < 40; ++I) { Pace.Sent(16 * 1024, false, Start + 1 + I / 4); }
+  EXPECT_EQ(Pace.CarriedRate(), (640u * 1024 - Held) * 1000 / 20) << "timed over no less than the shortest sample";
+  Pace.Sent(16 * 1024, false, Start + 21);
+  ASSERT_EQ(Pace.SendBufferSize(), TLinePace::CeilingBufferSize);
+  Pace.Sent(1 << 20, false, Start + 30);
+  const uint32_t Rate = (656u * 1024 - Held) * 1000 / 20;
+  EXPECT_EQ(Pace.CarriedRate(), Rate);
+  Pace.Finish();
+  EXPECT_EQ(Pace.BusyUntil() - (Start + 30), (1680u * 1024) * 1000 / Rate);
+}

@@ -207,29 +207,41 @@ INSTANTIATE_TEST_SUITE_P(Lines, AStopDuringAnUpload,
                                          TMovingUpload{"isdn", 8 * 1024, 200 * 1024, 24 * 1024},
                                          TMovingUpload{"isdn", 8 * 1024, 800 * 1024, 400 * 1024}));
 
-// A server that stops answering (after its greeting, in the middle of a file, or
-// after a first file has gone) or an address that never answers the connect does
-// not hold a stop: the service reports stop-pending at once; what holds no file
-// is cut at once, a file that stalls once nothing has moved for the wait hint.
-// The interrupted file is sent whole after the next start.
+// A server that stops answering (after its greeting, in the middle of a file,
+// after a first file has gone, or once it has taken a file whole, with or
+// without closing the data connection) or an address that never answers the
+// connect does not hold a stop: the service reports stop-pending at once; what
+// holds no file is cut at once, a file that stalls once nothing has moved for the
+// wait hint, counted from when the server closed the data connection or else
+// from when the line should have carried the file. The interrupted file is sent
+// whole after the next start.
 TEST_F(NorvaskServiceTest, AStopEndsTheServiceSoonWhenTheServerStalls) {
-  FtpTestEnv::WritePatternFile(Shop + "\\comptage\\big.scb", 24u << 20);  // more than the sockets' buffers hold
   const std::string Folder = "stop" + std::to_string(GetCurrentProcessId());
   auto Ini = [&](const std::string& Server) { return FtpIni(Shop, Folder, Server); };
   Install(Ini("ftp"));
   const std::string Remote = FtpTestEnv::HomePath(Folder + "/comptage/big.scb");
-  constexpr DWORD AtOnce = 5000, AfterTheWaitHint = 15000;
+  constexpr uint64_t Large = 24u << 20, Small = 40u << 10, Medium = 2u << 20;  // Large: more than the buffers hold
+  // A file that the buffers may hold whole is timed at the slowest line's pace
+  // before the wait hint counts: 40 KB at 3,500 bytes a second.
+  constexpr DWORD AtOnce = 5000, AfterTheWaitHint = 15000, AfterTheSlowestPace = 30000;
   struct TStall {
     const char* Server;
+    uint64_t Size;     // of big.scb
     bool FirstFile;    // a small file goes whole before big.scb
     const char* Sign;  // logged or recorded once the service waits on the server
     DWORD LimitMs;
   };
-  for (const TStall& Stall : {TStall{"mute", false, "USER ", AtOnce},
-                              TStall{"stalldata", false, "stalled after", AfterTheWaitHint},
-                              TStall{"stalldata", true, "unanswered PASV", AtOnce},
-                              TStall{"blackhole", false, "transmission du fichier ", AtOnce}}) {
-    SCOPED_TRACE(std::string(Stall.Server) + (Stall.FirstFile ? " after a first file" : ""));
+  for (const TStall& Stall : {TStall{"mute", Large, false, "USER ", AtOnce},
+                              TStall{"stalldata", Large, false, "stalled after", AfterTheWaitHint},
+                              TStall{"stalldata", Large, true, "unanswered PASV", AtOnce},
+                              TStall{"blackhole", Large, false, "transmission du fichier ", AtOnce},
+                              TStall{"lostreply", Small, false, "received", AfterTheWaitHint},
+                              TStall{"lostreply", Medium, false, "received", AfterTheWaitHint},
+                              TStall{"hung", Small, false, "received", AfterTheSlowestPace},
+                              TStall{"hung", Medium, false, "received", AfterTheSlowestPace}}) {
+    SCOPED_TRACE(std::string(Stall.Server) + " with " + std::to_string(Stall.Size) + " bytes" +
+                 (Stall.FirstFile ? " after a first file" : ""));
+    FtpTestEnv::WritePatternFile(Shop + "\\comptage\\big.scb", Stall.Size);
     WriteTextFile(Dir.Path() + "\\norvask.ini", Ini(Stall.Server));
     DeleteFileA((Shop + "\\comptage\\trlist0.dst").c_str());
     const std::string First = Shop + "\\comptage\\z.scb";  // offered before big.scb
@@ -247,7 +259,8 @@ TEST_F(NorvaskServiceTest, AStopEndsTheServiceSoonWhenTheServerStalls) {
     const DWORD Reported = ServiceState();
     EXPECT_TRUE(Reported == SERVICE_STOP_PENDING || Reported == SERVICE_STOPPED) << Reported;
     EXPECT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, Stall.LimitMs, 20)) << Log();
-    std::printf("[          ] stop with the \"%s\" server took %lu ms\n", Stall.Server, GetTickCount() - Begin);
+    std::printf("[          ] stop with the \"%s\" server and %llu bytes took %lu ms\n", Stall.Server,
+                static_cast<unsigned long long>(Stall.Size), GetTickCount() - Begin);
     EXPECT_NE(Log().find("\tTransportSvc service stopped\r\n", LogSize), std::string::npos);
 
     DeleteFileA(First.c_str());
