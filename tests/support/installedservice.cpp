@@ -17,8 +17,11 @@ TInstalledService::~TInstalledService() {
   Uninstall();
 }
 
+// The manager lets a removed registration go only once the process of its
+// service has let go of it; until then the same name cannot be registered again,
+// so the install is tried until it succeeds or the wait runs out.
 bool TInstalledService::Install() {
-  FInstalled = RunProgram("\"" + FProgram + "\" INSTALL SILENT", FWaitMs) == 0;
+  FInstalled = WaitFor([&] { return RunProgram("\"" + FProgram + "\" INSTALL SILENT", FWaitMs) == 0; }, FWaitMs, 200);
   return FInstalled;
 }
 
