@@ -22,8 +22,20 @@ void TLinePace::Sent(size_t Bytes, bool AfterWait, DWORD Now) {
   if (AfterWait && !FFull) {
     FFull = true;
     FFirstPushBack = FLastSend;
+    // The line is timed from the push back, however long the first wait lasted.
+    FFullSince = FLastSend;
+    FHandedWhenFull = FHanded;
   }
   if (FHanded == 0) { FFirstSend = Now; }
+  // What the system takes at once, it holds just after.
+  if (FHanded == 0 || AfterWait) {
+    FBurstStart = Now;
+    FBurst = 0;
+  }
+  if (Now - FBurstStart <= BurstSettleMs) {
+    FBurst += Bytes;
+    FLargestBurst = std::max(FLargestBurst, FBurst);
+  }
   FHanded += Bytes;
   FLastSend = Now;
   // Beyond all that the buffers can hold, the line has carried what the system took.
@@ -49,21 +61,29 @@ void TLinePace::Sent(size_t Bytes, bool AfterWait, DWORD Now) {
 }
 
 // A line that has never pushed back is at least as fast as the system took the
-// file. On a slow line, what it takes before then only fills the buffers, and
-// the push back comes long before the sample is long enough. The sample starts
-// at the first send, not at the file's opening, which may wait on the disk.
+// file, once it took more than the buffers hold. Until then it only filled them,
+// however long that took: a client held up between two sends must not take a
+// slow line for a fast one, and hand it more than it can carry in minutes. The
+// sample starts at the first send, not at the file's opening, which may wait on
+// the disk.
 uint32_t TLinePace::UnhinderedRate() const {
   const DWORD Elapsed = FLastSend - FFirstSend;
-  if (Elapsed < UnhinderedSampleMs) { return 0; }
+  if (Elapsed < UnhinderedSampleMs || FHanded <= HeldAtMost()) { return 0; }
   return static_cast<uint32_t>(std::min<uint64_t>(FHanded * 1000 / Elapsed, UINT32_MAX));
 }
 
 uint32_t TLinePace::MeasuredRate() const {
   const DWORD Elapsed = FLastSend - FFullSince;
   if (!FFull || Elapsed < LineSampleMs) { return 0; }
-  const uint64_t Carried = FHanded - FHandedWhenFull;
-  if (Carried <= FGrowth) { return 0; }
-  return static_cast<uint32_t>(std::min<uint64_t>((Carried - FGrowth) * 1000 / Elapsed, UINT32_MAX));
+  const uint64_t Held = HeldSinceFull();
+  if (FHanded <= Held) { return 0; }
+  return static_cast<uint32_t>(std::min<uint64_t>((FHanded - Held) * 1000 / Elapsed, UINT32_MAX));
+}
+
+// A burst on a fast line goes on while the line carries it: it is held only up
+// to what the buffers can hold.
+uint64_t TLinePace::HeldSinceFull() const {
+  return std::max(FHandedWhenFull, std::min(FLargestBurst, HeldAtMost())) + FGrowth;
 }
 
 // Timed over no less than the unhindered sample: the tick count may step by
@@ -80,7 +100,7 @@ DWORD TLinePace::BusyUntil() const {
   if (LineRate == 0 && FFinished) { LineRate = std::max(CarriedRate(), SlowestLineRate); }
   if (LineRate == 0) { return FLastSend; }
   // Before the system ever pushed back, all of the file may still be in its hands.
-  const uint64_t Unseen = FFull ? std::min(FHanded, FHandedWhenFull + FGrowth) : FHanded;
+  const uint64_t Unseen = FFull ? std::min(FHanded, HeldSinceFull()) : FHanded;
   constexpr uint64_t OneDayMs = 24ull * 3600 * 1000;
   return FLastSend + static_cast<DWORD>(std::min(Unseen * 1000 / LineRate, OneDayMs));
 }

@@ -54,6 +54,10 @@ private:
   // The most that the system and the server's can hold of the file: Linux
   // doubles the send buffer asked for, Windows takes one piece past it.
   uint64_t HeldAtMost() const { return 2 * static_cast<uint64_t>(FLargestBuffer) + PeerBufferSize; }
+  // What the system may hold once it has pushed back, never carried as far as
+  // can be seen: what filled its buffers, or the most it took at once later if
+  // more, and what it took after each growth of the buffer.
+  uint64_t HeldSinceFull() const;
 
   uint32_t FKnownRate = 0;
   int FBufferSize = FloorBufferSize;
@@ -71,6 +75,12 @@ private:
   // What the system may have taken since without the line carrying it: twice each
   // growth of the buffer, as it may take a whole piece past the buffer.
   uint64_t FGrowth = 0;
+  // What the system took at once, within the burst settle time of its first
+  // send or of the end of a wait: Linux may take several times the buffer asked
+  // for.
+  DWORD FBurstStart = 0;
+  uint64_t FBurst = 0;
+  uint64_t FLargestBurst = 0;
   // The latest proof that the line carried: how much by when.
   uint64_t FCarried = 0;
   DWORD FCarriedBy = 0;

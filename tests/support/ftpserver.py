@@ -47,14 +47,16 @@ PROXY_USER, PROXY_PASSWORD = "puser", "ppass"
 HTTP_USER, HTTP_PASSWORD = "huser", "hpass"
 # The slow lines: the server's address, the bytes of data a second that the line
 # carries towards it, and how much its queue holds. A modem's queue is deep: it
-# holds what a sender's buffers put in flight, so the line loses nothing. A queue
-# of a few packets would drop the first burst, and on a line this slow TCP's
-# retransmission time-outs would then hold it still for seconds at a time.
+# holds what a sender's buffers put in flight, so the line loses nothing. On
+# Linux that is several times the buffer asked for: 170 KB for 16 KB. A shallower
+# queue drops what does not fit, and on a line this slow, where the queue itself
+# makes the round trip seconds long, TCP's retransmission time-out then holds the
+# line still for ten seconds and more.
 LINES = {
     "slow": ("127.0.0.11", 2 * 1024 * 1024, 512 * 1024),
     "trickle": ("127.0.0.12", 256 * 1024, 64 * 1024),  # a few MB take several seconds
-    "isdn": ("127.0.0.13", 8 * 1024, 64 * 1024),
-    "dialup": ("127.0.0.14", 4 * 1024, 32 * 1024),  # a 33.6k modem
+    "isdn": ("127.0.0.13", 8 * 1024, 256 * 1024),
+    "dialup": ("127.0.0.14", 4 * 1024, 256 * 1024),  # a 33.6k modem
 }
 LINE_MTU = 1500
 LINE_MSS = LINE_MTU - 52  # the data of a full packet, less its IP and TCP headers with time stamps

@@ -363,26 +363,24 @@ TEST(FtpClient, ACancelWithAStallLimitLetsAMovingFileFinish) {
   WritePatternFile(Moving, Size);
   const std::string Remote = HomePath("moving.bin");
   DeleteFileA(Remote.c_str());
-  {
-    TFtpClient Client;
-    SetUpClient(Client, "slow");
-    Client.Passive = true;
-    Client.Connect();
-    const DWORD UploadBegin = GetTickCount();
-    std::thread Upload([&] { EXPECT_NO_THROW(Client.Put(Moving, "moving.bin")); });
-    // The rest takes longer than the limit.
-    EXPECT_TRUE(WaitFor([&] { return FileSize(Remote) >= (2u << 20); }, 10000, 20))
-        << "the upload had not got under way";
-    const DWORD Begin = GetTickCount();
-    Client.Cancel(StallMs);
-    Upload.join();
-    std::printf("[          ] the moving file ended %lu ms after the cancel\n", GetTickCount() - Begin);
-    EXPECT_TRUE(SameContents(Moving, Remote));
-    EXPECT_GE(GetTickCount() - UploadBegin, Size * 1000 / SlowLineRate * 8 / 10) << "the line is not slow";
-    EXPECT_TRUE(Client.Connected());
-    EXPECT_THROW(Client.MakeDir("/after-cancel"), EFtpCancelled);  // nothing new begins
-    EXPECT_FALSE(Client.Connected());
-  }
+  TFtpClient Client;
+  SetUpClient(Client, "slow");
+  Client.Passive = true;
+  Client.Connect();
+  const DWORD UploadBegin = GetTickCount();
+  std::thread Upload([&] { EXPECT_NO_THROW(Client.Put(Moving, "moving.bin")); });
+  // The rest takes longer than the limit.
+  EXPECT_TRUE(WaitFor([&] { return FileSize(Remote) >= (2u << 20); }, 10000, 20))
+      << "the upload had not got under way";
+  const DWORD Begin = GetTickCount();
+  Client.Cancel(StallMs);
+  Upload.join();
+  std::printf("[          ] the moving file ended %lu ms after the cancel\n", GetTickCount() - Begin);
+  EXPECT_TRUE(SameContents(Moving, Remote));
+  EXPECT_GE(GetTickCount() - UploadBegin, Size * 1000 / SlowLineRate * 8 / 10) << "the line is not slow";
+  EXPECT_TRUE(Client.Connected());
+  EXPECT_THROW(Client.MakeDir("/after-cancel"), EFtpCancelled);  // nothing new begins
+  EXPECT_FALSE(Client.Connected());
 }
 
 TEST(FtpClient, ACancelWithAStallLimitCutsAStalledFileAndWhatHoldsNoFile) {

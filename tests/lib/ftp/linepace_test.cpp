@@ -10,13 +10,14 @@ constexpr DWORD Start = 1000;
 
 }  // namespace
 
-// An ISDN line: the buffers take a burst at once and a little more just after
-// the first push back, then the system takes what the line carries, a piece
-// after each wait, for ten seconds.
+// An ISDN line: the buffers take a burst, in two sends with the client held up
+// between them, and a little more just after the first push back, then the
+// system takes what the line carries, a piece after each wait, for ten seconds.
 TEST(LinePace, ASlowLineKeepsTheFloorBufferAndIsTimedAtItsMeasuredRate) {
   TLinePace Pace;
   Pace.Begin(0, Start - 30);  // the first read of the file took a while
-  Pace.Sent(87 * 1024, false, Start);
+  Pace.Sent(71 * 1024, false, Start);
+  Pace.Sent(16 * 1024, false, Start + 25);
   Pace.Sent(70 * 1024, true, Start + 40);
   EXPECT_EQ(Pace.SendBufferSize(), TLinePace::FloorBufferSize) << "the burst only filled the buffers";
   for (DWORD Ms = 540; Ms <= 10040; Ms += 500) { Pace.Sent(4 * 1024, true, Start + Ms); }
@@ -25,6 +26,19 @@ TEST(LinePace, ASlowLineKeepsTheFloorBufferAndIsTimedAtItsMeasuredRate) {
   // The burst is still to go out after the last send.
   Pace.Finish();
   EXPECT_EQ(Pace.BusyUntil() - (Start + 10040), 157u * 1000 / 8);
+}
+
+// An ISDN line as Linux serves it: the first wait lasts seconds, and later the
+// system takes ten times the buffer at once.
+TEST(LinePace, ASlowLineIsTimedFromItsFirstPushBackAndBusyWithAllTheSystemTookAtOnce) {
+  TLinePace Pace;
+  Pace.Begin(0, Start);
+  for (int I = 0; I < 3; ++I) { Pace.Sent(16 * 1024, false, Start); }
+  Pace.Sent(32 * 1024, true, Start + 4000);
+  EXPECT_EQ(Pace.MeasuredRate(), 8u * 1024) << "timed from the push back";
+  Pace.Sent(16 * 1024, true, Start + 8000);
+  for (int I = 0; I < 9; ++I) { Pace.Sent(16 * 1024, false, Start + 8001); }
+  EXPECT_GT(Pace.BusyUntil() - (Start + 8001), 15000u) << "160 KB taken at once are 20 s of the line";
 }
 
 TEST(LinePace, AFileHandedOverWholeBeforeAnyPaceIsKnownIsTimedAtTheSlowestLine) {
